@@ -1,0 +1,3 @@
+#include "ZOLFile.h"
+
+ZOLFile::ZOLFile(const ZOLString& path) : path(path) {}

@@ -1,0 +1,3 @@
+#include "ZOLLog.h"
+
+ZOLLog::~ZOLLog() = default;

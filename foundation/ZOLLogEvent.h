@@ -1,0 +1,41 @@
+#ifndef ZOLLOGEVENT_H
+#define ZOLLOGEVENT_H
+
+#include "ZOLStdExport.h"
+#include "ZOLString.h"
+
+// One record handed to a ZOLLog: text, message code, severity level and a detail string.
+class ZOLSTD_API ZOLLogEvent {
+public:
+    // Severity levels; they rise with severity so callers may compare them.
+    enum Level { LEVEL_UNKNOWN = 0, LEVEL_INFO = 1, LEVEL_WARNING = 2, LEVEL_ERROR = 3, LEVEL_FATAL = 4 };
+
+    // The level of a severity name ("INFO", "WARNING", "ERROR", "FATAL", exact case);
+    // any other name, the empty one included, gets LEVEL_UNKNOWN.
+    static int levelFromName(const ZOLString& name) noexcept;
+    // The severity name of a level; "UNKNOWN" for any value outside Level.
+    static const char* levelName(int level) noexcept;
+
+    // A record; detail is free text that this suite leaves empty.
+    ZOLLogEvent(const ZOLString& text, const ZOLString& code, int level, const ZOLString& detail);
+    ZOLLogEvent(const ZOLLogEvent& other);
+    ZOLLogEvent& operator=(const ZOLLogEvent& other);
+    virtual ~ZOLLogEvent();
+
+    // The formatted message text, without its code.
+    const ZOLString& getText() const noexcept { return text; }
+    // The message code, such as ZSAX_W0001.
+    const ZOLString& getCode() const noexcept { return code; }
+    // The severity level (see Level).
+    int getLevel() const noexcept { return level; }
+    // The fourth string of the record.
+    const ZOLString& getDetail() const noexcept { return detail; }
+
+private:
+    ZOLString text;
+    ZOLString code;
+    int level;
+    ZOLString detail;
+};
+
+#endif

@@ -1,0 +1,59 @@
+#ifndef ZOLSAX2CONTENTHANDLER_H
+#define ZOLSAX2CONTENTHANDLER_H
+
+#include "ZOLSAX2Parser.h"
+
+#include <ZOLString.h>
+
+#include <xercesc/sax2/ContentHandler.hpp>
+
+// A number as its decimal text, for line and column numbers.
+ZOLString longToString(long value);
+
+// Bridge from the reader's events to the caller's four callbacks. Every name and text is
+// converted from the reader's UTF-16 to a UTF-8 ZOLString that lives until the callback
+// returns. An event whose callback is null costs nothing. Internal to the library.
+class ZOLSAX2ContentHandler : public xercesc::ContentHandler {
+public:
+    // Keeps the caller's context pointer and callbacks; any callback may be null.
+    ZOLSAX2ContentHandler(void* userData, StartElementCallback startElementCallback,
+                          EndElementCallback endElementCallback, CharactersCallback charactersCallback,
+                          ProcessingInstructionCallback processingInstructionCallback);
+    ZOLSAX2ContentHandler(const ZOLSAX2ContentHandler&) = delete;
+    ZOLSAX2ContentHandler& operator=(const ZOLSAX2ContentHandler&) = delete;
+    ~ZOLSAX2ContentHandler() override;
+
+    void characters(const XMLCh* const chars, const XMLSize_t length) override;
+    void endDocument() override;
+    void endElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname) override;
+    void ignorableWhitespace(const XMLCh* const chars, const XMLSize_t length) override;
+    void processingInstruction(const XMLCh* const target, const XMLCh* const data) override;
+    void setDocumentLocator(const xercesc::Locator* const locator) override;
+    void startDocument() override;
+    void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
+                      const xercesc::Attributes& attrs) override;
+    void startPrefixMapping(const XMLCh* const prefix, const XMLCh* const uri) override;
+    void endPrefixMapping(const XMLCh* const prefix) override;
+    void skippedEntity(const XMLCh* const name) override;
+
+    // Set while the owning parser runs a parse.
+    bool isParsing() const noexcept { return parsing; }
+    // The reader's locator once a document has started, otherwise null.
+    const xercesc::Locator* getLocator() const noexcept { return locator; }
+
+private:
+    friend class ZOLSAX2Parser;
+
+    // Attribute counts up to this are converted without touching the heap.
+    static constexpr XMLSize_t INLINE_ATTRIBUTES = 8;
+
+    bool parsing;
+    void* userData;
+    StartElementCallback startElementCallback;
+    EndElementCallback endElementCallback;
+    CharactersCallback charactersCallback;
+    ProcessingInstructionCallback processingInstructionCallback;
+    const xercesc::Locator* locator;
+};
+
+#endif

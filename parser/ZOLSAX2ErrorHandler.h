@@ -1,0 +1,44 @@
+#ifndef ZOLSAX2ERRORHANDLER_H
+#define ZOLSAX2ERRORHANDLER_H
+
+#include <xercesc/sax/ErrorHandler.hpp>
+
+class ZOLLog;
+
+// Writes one catalogue record per problem the reader reports and remembers whether an
+// error or a warning was seen. It never throws and never stops a parse; its owner reads
+// the flags afterwards. Internal to the library.
+class ZOLSAX2ErrorHandler : public xercesc::ErrorHandler {
+public:
+    // Logs to log, which must outlive the handler.
+    explicit ZOLSAX2ErrorHandler(ZOLLog* log);
+    ZOLSAX2ErrorHandler(const ZOLSAX2ErrorHandler&) = delete;
+    ZOLSAX2ErrorHandler& operator=(const ZOLSAX2ErrorHandler&) = delete;
+    ~ZOLSAX2ErrorHandler() override;
+
+    // Logs SAX_PARSE_ERROR; sets warningSeen.
+    void warning(const xercesc::SAXParseException& exc) override;
+    // Logs SAX_PARSE_ERROR; sets errorSeen.
+    void error(const xercesc::SAXParseException& exc) override;
+    // Logs XML_UTF_DATAFORMAT_ERROR at 1:1, SAX_PARSE_ERROR elsewhere; sets errorSeen.
+    void fatalError(const xercesc::SAXParseException& exc) override;
+    // Clears errorSeen only; the reader calls it as each document begins.
+    void resetErrors() override;
+
+    // True once an error or fatal error was reported since the flag was last cleared.
+    bool isErrorSeen() const noexcept { return errorSeen; }
+    // True once a warning was reported since the flag was last cleared.
+    bool isWarningSeen() const noexcept { return warningSeen; }
+
+private:
+    friend class ZOLSAX2Parser;
+    friend class ZOLSAX2Validator;
+
+    void logParseError(const xercesc::SAXParseException& exc);
+
+    bool errorSeen;
+    bool warningSeen;
+    ZOLLog* log;
+};
+
+#endif

@@ -1,0 +1,132 @@
+#include "ZOLSAX2Parser.h"
+
+#include "ZOLSAX2ContentHandler.h"
+#include "ZOLSAX2ErrorHandler.h"
+
+#include <ZSAX.h>
+
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/framework/StdInInputSource.hpp>
+#include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+namespace {
+
+// Clears the content handler's parsing flag on every way out of a parse.
+class ParsingScope {
+public:
+    explicit ParsingScope(bool& flag) : flag(flag) { flag = true; }
+    ParsingScope(const ParsingScope&) = delete;
+    ParsingScope& operator=(const ParsingScope&) = delete;
+    ~ParsingScope() { flag = false; }
+
+private:
+    bool& flag;
+};
+
+} // namespace
+
+ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
+                             EndElementCallback endElementCallback, CharactersCallback charactersCallback,
+                             ProcessingInstructionCallback processingInstructionCallback)
+    : log(log), contentHandler(nullptr), errorHandler(nullptr), reader(nullptr), secureProcessing(false)
+{
+    try {
+        xercesc::XMLPlatformUtils::Initialize();
+    } catch (const xercesc::XMLException& e) {
+        ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
+    }
+
+    reader = xercesc::XMLReaderFactory::createXMLReader();
+    reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
+    reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
+    reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesDynamic, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesIdentityConstraintChecking, false);
+    reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesCalculateSrcOfs, true);
+
+    contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback,
+                                               charactersCallback, processingInstructionCallback);
+    reader->setContentHandler(contentHandler);
+    errorHandler = new ZOLSAX2ErrorHandler(log);
+    reader->setErrorHandler(errorHandler);
+}
+
+ZOLSAX2Parser::~ZOLSAX2Parser()
+{
+    if (contentHandler != nullptr) {
+        delete contentHandler;
+        contentHandler = nullptr;
+    }
+    if (errorHandler != nullptr) {
+        delete errorHandler;
+        errorHandler = nullptr;
+    }
+    if (reader != nullptr) {
+        delete reader;
+        reader = nullptr;
+    }
+    xercesc::XMLPlatformUtils::Terminate();
+}
+
+void ZOLSAX2Parser::parseFile(const ZOLFile& file)
+{
+    const ZOLString path(file.getPath());
+    xercesc::LocalFileInputSource source(reinterpret_cast<const XMLCh*>(path.wchars()));
+    parse(&source);
+}
+
+void ZOLSAX2Parser::parseStdIn()
+{
+    xercesc::StdInInputSource source;
+    parse(&source);
+}
+
+void ZOLSAX2Parser::parseString(const ZOLString& text)
+{
+    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(text.chars()), text.length(), "memory",
+                                      false);
+    parse(&source);
+}
+
+ZOLString ZOLSAX2Parser::getPosition() const
+{
+    const xercesc::Locator* locator = contentHandler->getLocator();
+    if (!contentHandler->isParsing() || locator == nullptr)
+        return ZOLString();
+    const ZOLString line = longToString(static_cast<long>(locator->getLineNumber()));
+    const ZOLString column = longToString(static_cast<long>(locator->getColumnNumber()));
+    return line + ":" + column;
+}
+
+void ZOLSAX2Parser::setSecureProcessing(bool on)
+{
+    secureProcessing = on;
+}
+
+void ZOLSAX2Parser::parse(xercesc::InputSource* source)
+{
+    errorHandler->warningSeen = false;
+    errorHandler->errorSeen = false;
+    {
+        ParsingScope scope(contentHandler->parsing);
+        try {
+            reader->parse(*source);
+        } catch (const xercesc::OutOfMemoryException&) {
+            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+        } catch (const xercesc::XMLException& e) {
+            ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
+        }
+    }
+    if (errorHandler->errorSeen)
+        ZSAX::XML_PARSE_FAILED.throwException(ZOLString(source->getSystemId()));
+}

@@ -1,0 +1,124 @@
+#ifndef ZOLSAX2_TEST_SUPPORT_H
+#define ZOLSAX2_TEST_SUPPORT_H
+
+// Helpers shared by the test files: a trace of parser events, log rendering,
+// temporary files and an assertion on ZOLException messages.
+
+#include <ZOLException.h>
+#include <ZOLLogEvent.h>
+#include <ZOLMemoryLog.h>
+#include <ZOLString.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace testsupport {
+
+// Compact event trace: (name a=1 b=2 ... )name "text" ?target data
+// Adjacent character runs are merged so traces do not depend on how the reader splits text.
+struct Trace {
+    std::string events;
+    std::string pendingText;
+
+    void flushText()
+    {
+        if (!pendingText.empty()) {
+            events += "\"" + pendingText + "\"";
+            pendingText.clear();
+        }
+    }
+    std::string str()
+    {
+        flushText();
+        return events;
+    }
+
+    static void onStart(void* userData, const char* name, const char** attributes)
+    {
+        auto* t = static_cast<Trace*>(userData);
+        t->flushText();
+        t->events += "(";
+        t->events += name;
+        for (const char** a = attributes; a[0] != nullptr; a += 2)
+            t->events += std::string(" ") + a[0] + "=" + a[1];
+        t->events += " ";
+    }
+    static void onEnd(void* userData, const char* name)
+    {
+        auto* t = static_cast<Trace*>(userData);
+        t->flushText();
+        t->events += ")";
+        t->events += name;
+    }
+    static void onCharacters(void* userData, const char* text, int length)
+    {
+        static_cast<Trace*>(userData)->pendingText.append(text, static_cast<std::size_t>(length));
+    }
+    static void onPI(void* userData, const char* target, const char* data)
+    {
+        auto* t = static_cast<Trace*>(userData);
+        t->flushText();
+        t->events += std::string("?") + target + " " + data;
+    }
+};
+
+// One line per record: LEVEL CODE text
+inline std::string render(const ZOLMemoryLog& log)
+{
+    std::string out;
+    for (const ZOLLogEvent& e : log.getEvents()) {
+        out += ZOLLogEvent::levelName(e.getLevel());
+        out += " ";
+        out += e.getCode().chars();
+        out += " ";
+        out += e.getText().chars();
+        out += "\n";
+    }
+    return out;
+}
+
+// A file in a fresh temporary directory, removed with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& content, const std::string& name = "doc.xml")
+    {
+        char pattern[] = "/tmp/zolsax2-test-XXXXXX";
+        dir = mkdtemp(pattern);
+        path = dir + "/" + name;
+        std::ofstream out(path, std::ios::binary);
+        out << content;
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile()
+    {
+        std::remove(path.c_str());
+        rmdir(dir.c_str());
+    }
+    const std::string& getPath() const { return path; }
+    const std::string& getDir() const { return dir; }
+
+private:
+    std::string dir;
+    std::string path;
+};
+
+// The message of the ZOLException that statement throws, or "<no exception>".
+template <typename F>
+std::string thrownMessage(F statement)
+{
+    try {
+        statement();
+    } catch (const ZOLException& e) {
+        return e.getMessage().chars();
+    }
+    return "<no exception>";
+}
+
+} // namespace testsupport
+
+#endif

@@ -1,0 +1,15 @@
+# Configures, builds and runs the consumer project against a staged install.
+file(REMOVE_RECURSE ${BINARY})
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${BINARY} -G ${GENERATOR}
+    -DCMAKE_PREFIX_PATH=${PREFIX} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "configuring the consumer against ${PREFIX} failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "building the consumer failed")
+endif()
+execute_process(COMMAND ${BINARY}/consumer RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "the consumer failed")
+endif()
