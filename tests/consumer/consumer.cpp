@@ -24,5 +24,5 @@ int main()
     } catch (const ZOLException& e) {
         std::printf("%d elements; %s\n", elements, e.getMessage().chars());
     }
-    return elements == 3 && ZSAX::findTextLiteral("5") == &ZSAX::XML_PARSE_FAILED ? 0 : 1;
+    return elements == 4 && ZSAX::findTextLiteral("5") == &ZSAX::XML_PARSE_FAILED ? 0 : 1;
 }

@@ -1,0 +1,348 @@
+#include "TestSupport.h"
+
+#include <ZOLSAX2Parser.h>
+#include <ZOLSAX2Validator.h>
+#include <ZSAX.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <type_traits>
+#include <unistd.h>
+#include <vector>
+
+using testsupport::TempFile;
+using testsupport::Trace;
+using testsupport::thrownMessage;
+
+static_assert(!std::is_copy_constructible<ZOLSAX2Parser>::value, "parsers must not be copied");
+static_assert(!std::is_copy_assignable<ZOLSAX2Parser>::value, "parsers must not be copied");
+
+namespace {
+
+// A parser that records every event in a trace.
+struct Traced {
+    Trace trace;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser{&trace, &log, Trace::onStart, Trace::onEnd, Trace::onCharacters, Trace::onPI};
+};
+
+std::string traceOfString(const std::string& document)
+{
+    Traced t;
+    t.parser.parseString(ZOLString(document.c_str()));
+    return t.trace.str();
+}
+
+// parseString over raw bytes, which may contain NULs (UTF-16).
+std::string traceOfBytes(const std::string& bytes)
+{
+    Traced t;
+    ZOLString text;
+    text.init(bytes.data(), static_cast<long>(bytes.size()));
+    t.parser.parseString(text);
+    return t.trace.str();
+}
+
+std::string traceOfFile(const std::string& bytes)
+{
+    TempFile file(bytes);
+    Traced t;
+    t.parser.parseFile(ZOLFile(file.getPath().c_str()));
+    return t.trace.str();
+}
+
+// Parses bytes fed through a pipe as standard input of a child process.
+std::string traceOfStdIn(const std::string& bytes)
+{
+    int input[2];
+    int output[2];
+    if (pipe(input) != 0 || pipe(output) != 0)
+        return "<pipe failed>";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(input[1]);
+        close(output[0]);
+        dup2(input[0], 0);
+        std::string result;
+        try {
+            Traced t;
+            t.parser.parseStdIn();
+            result = t.trace.str();
+        } catch (const ZOLException& e) {
+            result = std::string("exception: ") + e.getMessage().chars();
+        }
+        const ssize_t written = write(output[1], result.data(), result.size());
+        _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    close(input[0]);
+    close(output[1]);
+    const ssize_t sent = write(input[1], bytes.data(), bytes.size());
+    close(input[1]);
+    std::string result;
+    char buffer[4096];
+    for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(n));
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (sent != static_cast<ssize_t>(bytes.size()) || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "<child failed>";
+    return result;
+}
+
+std::string utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+        const char high = static_cast<char>(c >> 8);
+        const char low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+// One document in several encodings; every form must give the same trace.
+const std::string EXPECTED_TRACE = "?app mode=\"fast\"(doc lang=fr note=caf\xC3\xA9 & cr\xC3\xA8me "
+                                   "\"\n  \"(item n=1 )item\"\n  \"(text \"\xC3\x87\xC3\xA0 et l\xC3\xA0 <>\")text"
+                                   "\"\n  \"?pi \"\n\")doc";
+
+const std::string DOCUMENT_BODY_UTF8 = "<?app mode=\"fast\"?>\n"
+                                       "<doc lang='fr' note='caf\xC3\xA9 &amp; cr\xC3\xA8me'>\n"
+                                       "  <item n='1'/>\n"
+                                       "  <text>\xC3\x87\xC3\xA0 et <![CDATA[l\xC3\xA0 <>]]></text>\n"
+                                       "  <?pi?>\n"
+                                       "</doc>\n";
+
+const std::u16string DOCUMENT_BODY_UTF16 = u"<?app mode=\"fast\"?>\n"
+                                           u"<doc lang='fr' note='caf\u00E9 &amp; cr\u00E8me'>\n"
+                                           u"  <item n='1'/>\n"
+                                           u"  <text>\u00C7\u00E0 et <![CDATA[l\u00E0 <>]]></text>\n"
+                                           u"  <?pi?>\n"
+                                           u"</doc>\n";
+
+std::string latin1(const std::string& utf8Text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < utf8Text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8Text[i]);
+        if (c == 0xC3) {
+            out += static_cast<char>(static_cast<unsigned char>(utf8Text[++i]) + 0x40);
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+void onStartThrowingZOL(void*, const char* name, const char**)
+{
+    if (std::string(name) == "bad")
+        throw ZOLException(ZOLString("thrown by the callback"));
+}
+
+void onEndThrowingForeign(void*, const char* name)
+{
+    if (std::string(name) == "bad")
+        throw std::runtime_error("foreign");
+}
+
+void onCharactersThrowingInt(void*, const char*, int)
+{
+    throw 42;
+}
+
+void onPIThrowingZOL(void*, const char*, const char*)
+{
+    throw ZOLException(ZOLString("pi"));
+}
+
+// Records getPosition() at every event of the parser in its user data.
+struct Positions {
+    ZOLSAX2Parser* parser = nullptr;
+    std::string seen;
+    void add(const char* what) { seen += std::string(what) + "@" + parser->getPosition().chars() + " "; }
+};
+
+} // namespace
+
+TEST(ZOLSAX2Parser, SameTraceFromEverySourceAndEncoding)
+{
+    const std::string utf8 = "<?xml version='1.0' encoding='UTF-8'?>\n" + DOCUMENT_BODY_UTF8;
+    const std::string utf8Bom = "\xEF\xBB\xBF" + DOCUMENT_BODY_UTF8;
+    const std::string iso = latin1("<?xml version='1.0' encoding='ISO-8859-1'?>\n" + DOCUMENT_BODY_UTF8);
+    const std::string utf16le = utf16(u"<?xml version='1.0' encoding='UTF-16'?>\n" + DOCUMENT_BODY_UTF16, false);
+    const std::string utf16be = utf16(u"<?xml version='1.0' encoding='UTF-16'?>\n" + DOCUMENT_BODY_UTF16, true);
+    ASSERT_EQ(std::string::npos, iso.find('\xC3'));
+
+    for (const std::string& bytes : {utf8, utf8Bom, iso, utf16le, utf16be}) {
+        EXPECT_EQ(EXPECTED_TRACE, traceOfBytes(bytes));
+        EXPECT_EQ(EXPECTED_TRACE, traceOfFile(bytes));
+    }
+    EXPECT_EQ(EXPECTED_TRACE, traceOfStdIn(utf8));
+    EXPECT_EQ(EXPECTED_TRACE, traceOfStdIn(utf16le));
+}
+
+TEST(ZOLSAX2Parser, DeliversSupplementaryCharactersAsFourByteUtf8)
+{
+    const std::string expected = "(t a=\xF0\x9F\x98\x80 \"x\xF0\x90\x80\x80y\xF0\x9F\x98\x80\")t";
+    EXPECT_EQ(expected, traceOfString("<t a='&#x1F600;'>x\xF0\x90\x80\x80y&#128512;</t>"));
+    EXPECT_EQ(expected, traceOfBytes(utf16(u"<t a='\U0001F600'>x\U00010000y&#128512;</t>", false)));
+}
+
+TEST(ZOLSAX2Parser, KeepsQualifiedNamesAndNamespaceDeclarationsAsWritten)
+{
+    EXPECT_EQ("(p:a xmlns:p=urn:x p:b=1 (p:c )p:c)p:a", traceOfString("<p:a xmlns:p='urn:x' p:b='1'><p:c/></p:a>"));
+    EXPECT_EQ("(a xmlns=urn:d )a", traceOfString("<a xmlns='urn:d'></a>"));
+}
+
+TEST(ZOLSAX2Parser, ExpandsInternalEntitiesAndNormalisesAttributes)
+{
+    EXPECT_EQ("(a v=x y z \"<hello>&\")a",
+              traceOfString("<!DOCTYPE a [<!ENTITY e 'hello'>]><a v='x\ty\nz'>&lt;&e;&gt;&amp;</a>"));
+}
+
+TEST(ZOLSAX2Parser, LogsMalformedDocumentAndThrowsAfterDeliveredEvents)
+{
+    Traced t;
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory",
+              thrownMessage([&] { t.parser.parseString("<order><item>x</order>"); }));
+    EXPECT_EQ("(order (item \"x\"", t.trace.str());
+    EXPECT_EQ("WARNING ZSAX_W0001 (1:17): expected end of tag 'item'\n", testsupport::render(t.log));
+}
+
+TEST(ZOLSAX2Parser, ReportsInputThatIsNotXmlOnceAtFirstCharacter)
+{
+    Traced t;
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory",
+              thrownMessage([&] { t.parser.parseString("This is plain text."); }));
+    EXPECT_EQ("ERROR ZSAX_E0006 An XML format error occurred during parsing the file (1:1): Please make sure the "
+              "file is in the XML format\n",
+              testsupport::render(t.log));
+}
+
+TEST(ZOLSAX2Parser, NamesTheCompletedPathOfAFailedFile)
+{
+    TempFile file("<a>", "broken.xml");
+    char cwd[PATH_MAX];
+    ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(0, chdir(file.getDir().c_str()));
+    Traced t;
+    const std::string relative = thrownMessage([&] { t.parser.parseFile(ZOLFile("broken.xml")); });
+    const std::string missing = thrownMessage([&] { t.parser.parseFile(ZOLFile("no-such-file.xml")); });
+    ASSERT_EQ(0, chdir(cwd));
+
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: " + file.getPath(), relative);
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: " + file.getDir() + "/no-such-file.xml", missing);
+    ASSERT_EQ(2u, t.log.size());
+    EXPECT_STREQ("ZSAX_W0001", t.log.getEvents()[1].getCode().chars());
+    EXPECT_NE(nullptr, std::strstr(t.log.getEvents()[1].getText().chars(), "no-such-file.xml"));
+}
+
+TEST(ZOLSAX2Parser, WarningsAloneDoNotFailTheParse)
+{
+    Traced t;
+    t.parser.parseString("<!DOCTYPE a [<!ATTLIST a x CDATA #IMPLIED x CDATA #IMPLIED>]><a/>");
+    EXPECT_EQ("(a )a", t.trace.str());
+    ASSERT_EQ(1u, t.log.size());
+    EXPECT_EQ(ZOLLogEvent::LEVEL_WARNING, t.log.getEvents()[0].getLevel());
+    EXPECT_STREQ("ZSAX_W0001", t.log.getEvents()[0].getCode().chars());
+}
+
+TEST(ZOLSAX2Parser, EachParseStartsFromAClearedErrorState)
+{
+    Traced t;
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", thrownMessage([&] { t.parser.parseString("<a>"); }));
+    t.trace = Trace();
+    t.parser.parseString("<b/>");
+    EXPECT_EQ("(b )b", t.trace.str());
+}
+
+TEST(ZOLSAX2Parser, EmptyElementTagGivesStartThenEnd)
+{
+    EXPECT_EQ("(r (e x=1 )e(f )f)r", traceOfString("<r><e x='1'/><f></f></r>"));
+}
+
+TEST(ZOLSAX2Parser, NullCallbacksAndNullUserDataAreFine)
+{
+    ZOLMemoryLog log;
+    ZOLSAX2Parser silent(nullptr, &log, nullptr, nullptr, nullptr, nullptr);
+    silent.parseString("<a x='1'>text<?p d?></a>");
+    EXPECT_EQ(0u, log.size());
+
+    static int calls;
+    calls = 0;
+    ZOLSAX2Parser counting(
+        nullptr, &log, [](void* u, const char*, const char**) { calls += u == nullptr; }, nullptr,
+        [](void* u, const char*, int) { calls += u == nullptr; }, nullptr);
+    counting.parseString("<a>t</a>");
+    EXPECT_EQ(2, calls);
+}
+
+TEST(ZOLSAX2Parser, CallbackExceptionsPassThroughAndTheParserRecovers)
+{
+    ZOLMemoryLog log;
+    Trace trace;
+    ZOLSAX2Parser zol(&trace, &log, onStartThrowingZOL, Trace::onEnd, nullptr, nullptr);
+    EXPECT_EQ("thrown by the callback", thrownMessage([&] { zol.parseString("<a><bad/></a>"); }));
+    EXPECT_EQ("", std::string(zol.getPosition().chars()));
+    zol.parseString("<c><d/></c>");
+    EXPECT_EQ(")d)c", trace.str());
+
+    ZOLSAX2Parser foreign(nullptr, &log, nullptr, onEndThrowingForeign, onCharactersThrowingInt, onPIThrowingZOL);
+    EXPECT_THROW(foreign.parseString("<a><bad/></a>"), std::runtime_error);
+    EXPECT_THROW(foreign.parseString("<a>text</a>"), int);
+    EXPECT_EQ("pi", thrownMessage([&] { foreign.parseString("<a><?p?></a>"); }));
+    foreign.parseString("<a><b/></a>");
+    EXPECT_EQ(0u, log.size());
+}
+
+TEST(ZOLSAX2Parser, PositionIsLineAndColumnInsideCallbacksOnly)
+{
+    Positions positions;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser(
+        &positions, &log, [](void* u, const char*, const char**) { static_cast<Positions*>(u)->add("start"); },
+        [](void* u, const char*) { static_cast<Positions*>(u)->add("end"); },
+        [](void* u, const char*, int) { static_cast<Positions*>(u)->add("chars"); },
+        [](void* u, const char*, const char*) { static_cast<Positions*>(u)->add("pi"); });
+    positions.parser = &parser;
+    EXPECT_STREQ("", parser.getPosition().chars());
+    parser.parseString("<a>\n  <b/><?p?>x\n</a>");
+    EXPECT_EQ("start@1:4 chars@2:3 start@2:7 end@2:7 pi@2:12 chars@3:1 end@3:5 ", positions.seen);
+    EXPECT_STREQ("", parser.getPosition().chars());
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", thrownMessage([&] { parser.parseString("<a>"); }));
+    EXPECT_STREQ("", parser.getPosition().chars());
+}
+
+TEST(ZOLSAX2Parser, ParsersAndValidatorsLiveTogetherInAnyOrder)
+{
+    ZOLMemoryLog log;
+    std::vector<std::unique_ptr<ZOLSAX2Parser>> parsers;
+    std::vector<std::unique_ptr<ZOLSAX2Validator>> validators;
+    for (int i = 0; i < 8; ++i) {
+        parsers.push_back(std::make_unique<ZOLSAX2Parser>(nullptr, &log, nullptr, nullptr, nullptr, nullptr));
+        validators.push_back(std::make_unique<ZOLSAX2Validator>(&log));
+    }
+    // Destroy from both ends and the middle, parsing with the survivors in between.
+    for (std::size_t i : {0u, 7u, 3u, 4u, 1u, 6u, 2u}) {
+        parsers[i].reset();
+        validators[7 - i].reset();
+        for (const auto& p : parsers)
+            if (p)
+                p->parseString("<ok/>");
+    }
+    validators[2].reset();
+    parsers[5]->parseString("<still-ok/>");
+    parsers[5].reset();
+    validators[0].reset();
+    ZOLSAX2Parser fresh(nullptr, &log, nullptr, nullptr, nullptr, nullptr);
+    fresh.parseString("<fresh/>");
+    EXPECT_EQ(0u, log.size());
+}

@@ -1,0 +1,232 @@
+#include "XmlConformance.h"
+
+#include "Expectations.h"
+#include "XmlCatalogue.h"
+
+#include <CanonicalWriter.h>
+#include <ZOLException.h>
+#include <ZOLFile.h>
+#include <ZOLLogEvent.h>
+#include <ZOLMemoryLog.h>
+#include <ZOLSAX2Parser.h>
+
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+// Everything one parse of a test gives.
+struct Result {
+    std::string outcome; // accepted, rejected, output-differs or exception
+    std::string canonical;
+    std::string expectedCanonical;
+    std::string log;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The tests fall into one scope each; only "core" is XML 1.0, fifth edition, without
+// external entities, which is what the parser fully implements.
+std::string scopeOf(const XmlTest& test)
+{
+    const auto attribute = [&test](const char* name) {
+        const auto found = test.attributes.find(name);
+        return found == test.attributes.end() ? std::string() : found->second;
+    };
+    const std::string recommendation = attribute("RECOMMENDATION");
+    if (recommendation.rfind("NS", 0) == 0)
+        return "namespaces";
+    if (attribute("VERSION") == "1.1" || recommendation == "XML1.1")
+        return "xml-1.1";
+    const std::string edition = attribute("EDITION");
+    if (!edition.empty() && edition.find('5') == std::string::npos)
+        return "editions-1-4";
+    const std::string entities = attribute("ENTITIES");
+    if (!entities.empty() && entities != "none")
+        return "entities";
+    return "core";
+}
+
+// What the suite asks of a non-validating parser; empty for error tests, where the suite
+// allows either answer.
+std::string idealOf(const XmlTest& test)
+{
+    if (test.type == "not-wf")
+        return "rejected";
+    if (test.type == "valid" || test.type == "invalid")
+        return "accepted";
+    return std::string();
+}
+
+std::string reasonFor(const XmlTest& test, const std::string& scope, const Result& result)
+{
+    if (idealOf(test).empty())
+        return "error test: the suite allows either outcome; this is the reader's";
+    if (result.outcome == "output-differs" && result.expectedCanonical.rfind("<!DOCTYPE", 0) == 0)
+        return "out/ file in the second canonical form (notation declarations): no callback reports them";
+    if (result.outcome == "output-differs" && result.expectedCanonical.rfind("<?xml", 0) == 0)
+        return "out/ file starts with an XML declaration, which no callback reports";
+    if (scope == "namespaces")
+        return "namespaces test: this parser does not process namespaces";
+    if (scope == "xml-1.1")
+        return "XML 1.1 test";
+    if (scope == "editions-1-4")
+        return "applies to editions 1 to 4 only; the reader follows the fifth edition";
+    if (scope == "entities")
+        return "needs the external DTD or external entities (ENTITIES=" + test.attributes.at("ENTITIES") +
+               "); this parser loads no external DTD";
+    return "TODO";
+}
+
+class Runner {
+public:
+    Runner() : writer(canonical), parser(&writer, &log, CanonicalWriter::startElement, CanonicalWriter::endElement,
+                                         CanonicalWriter::characters, CanonicalWriter::processingInstruction)
+    {
+    }
+
+    Result parse(const XmlTest& test)
+    {
+        Result result;
+        log.clear();
+        canonical.str(std::string());
+        canonical.clear();
+        try {
+            parser.parseFile(ZOLFile(test.path.c_str()));
+            result.outcome = "accepted";
+        } catch (const ZOLException& e) {
+            const std::string message = e.getMessage().chars();
+            result.outcome = message.rfind("[ZSAX_F0005]", 0) == 0 ? "rejected" : "exception";
+        }
+        result.canonical = canonical.str();
+        if (result.outcome == "accepted" && !test.output.empty()) {
+            result.expectedCanonical = readFile(test.output);
+            if (result.canonical != result.expectedCanonical)
+                result.outcome = "output-differs";
+        }
+        for (const ZOLLogEvent& event : log.getEvents())
+            result.log += std::string(event.getCode().chars()) + " " + event.getText().chars() + "\n";
+        return result;
+    }
+
+private:
+    std::ostringstream canonical;
+    CanonicalWriter writer;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser;
+};
+
+// Counts of one group of tests, as the documentation reports them.
+struct Tally {
+    int notWf = 0, rejected = 0, valid = 0, validAccepted = 0, invalid = 0, invalidAccepted = 0;
+    int outputs = 0, outputsEqual = 0, errors = 0;
+
+    void count(const XmlTest& test, const Result& result)
+    {
+        const bool accepted = result.outcome == "accepted" || result.outcome == "output-differs";
+        if (test.type == "not-wf") {
+            ++notWf;
+            rejected += result.outcome == "rejected";
+        } else if (test.type == "valid") {
+            ++valid;
+            validAccepted += accepted;
+        } else if (test.type == "invalid") {
+            ++invalid;
+            invalidAccepted += accepted;
+        } else {
+            ++errors;
+        }
+        if (!test.output.empty() && test.type != "not-wf") {
+            ++outputs;
+            outputsEqual += result.outcome == "accepted";
+        }
+    }
+};
+
+void printTallies(const std::map<std::string, Tally>& tallies, const std::string& title, std::ostream& out)
+{
+    out << std::left << std::setw(16) << title << std::right << std::setw(16) << "not-wf rejected" << std::setw(16)
+        << "valid accepted" << std::setw(18) << "invalid accepted" << std::setw(16) << "output equal" << std::setw(8)
+        << "error" << '\n';
+    const auto fraction = [](int part, int whole) { return std::to_string(part) + "/" + std::to_string(whole); };
+    for (const auto& [name, t] : tallies)
+        out << std::left << std::setw(16) << name << std::right << std::setw(16) << fraction(t.rejected, t.notWf)
+            << std::setw(16) << fraction(t.validAccepted, t.valid) << std::setw(18)
+            << fraction(t.invalidAccepted, t.invalid) << std::setw(16) << fraction(t.outputsEqual, t.outputs)
+            << std::setw(8) << t.errors << '\n';
+}
+
+const char* const HEADER = "Tests of the W3C XML conformance suite whose result through ZOLSAX2Parser differs from\n"
+                           "what the suite asks of a non-validating parser: not-wf rejected, valid and invalid\n"
+                           "accepted, the canonical form equal to the out/ file. Error tests, where either answer\n"
+                           "conforms, are pinned to the reader's answer.\n"
+                           "Outcomes: accepted, rejected, output-differs, exception.\n"
+                           "Regenerate with: ZOLSAX2Conformance xml --update (keeps the reasons of unchanged lines).";
+
+} // namespace
+
+int XmlConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out)
+{
+    const std::string root = suiteDir + "/xmlconf/";
+    const std::vector<XmlTest> tests = XmlCatalogue::read(root + "xmlconf.xml");
+    Runner runner;
+    Expectations actual;
+    std::map<std::string, Tally> byCollection, byScope;
+    Tally total;
+    for (const XmlTest& test : tests) {
+        const Result result = runner.parse(test);
+        const std::string scope = scopeOf(test);
+        const std::string relative = test.path.rfind(root, 0) == 0 ? test.path.substr(root.size()) : test.path;
+        byCollection[relative.substr(0, relative.find('/'))].count(test, result);
+        byScope[scope].count(test, result);
+        total.count(test, result);
+        if (result.outcome != idealOf(test))
+            actual.add(test.id, result.outcome, reasonFor(test, scope, result));
+    }
+
+    out << tests.size() << " tests in " << root << "xmlconf.xml\n\n";
+    printTallies(byCollection, "collection", out);
+    out << '\n';
+    printTallies(byScope, "scope", out);
+    out << '\n';
+    printTallies({{"all", total}}, "", out);
+    out << '\n';
+
+    const Expectations expected = Expectations::load(expectedPath);
+    if (update) {
+        actual.keepReasons(expected);
+        actual.save(expectedPath, HEADER);
+        out << "wrote " << actual.getEntries().size() << " entries to " << expectedPath << '\n';
+        return 0;
+    }
+    const int differences = Expectations::compare(expected, actual, out);
+    out << actual.getEntries().size() << " known differences; " << differences << " changes against "
+        << expectedPath << '\n';
+    return differences == 0 ? 0 : 1;
+}
+
+int XmlConformance::show(const std::string& suiteDir, const std::string& id, std::ostream& out)
+{
+    for (const XmlTest& test : XmlCatalogue::read(suiteDir + "/xmlconf/xmlconf.xml")) {
+        if (test.id != id)
+            continue;
+        Runner runner;
+        const Result result = runner.parse(test);
+        out << test.id << " " << test.type << " " << scopeOf(test) << " " << test.path << "\noutcome: "
+            << result.outcome << "\n--- canonical\n"
+            << result.canonical << "\n--- out/ file " << test.output << "\n"
+            << result.expectedCanonical << "\n--- log\n"
+            << result.log;
+        return 0;
+    }
+    out << "no test " << id << '\n';
+    return 1;
+}

@@ -1,0 +1,140 @@
+#include "DiagnosticLog.h"
+
+#include <ZOLException.h>
+#include <ZOLLogEvent.h>
+#include <ZSAX.h>
+
+#include <cctype>
+#include <ostream>
+
+namespace zolsax2 {
+
+namespace {
+
+const char* severityOfLevel(int level)
+{
+    if (level >= ZOLLogEvent::LEVEL_FATAL)
+        return "fatal";
+    if (level == ZOLLogEvent::LEVEL_ERROR)
+        return "error";
+    return "warning";
+}
+
+// Reads "(LINE:COLUMN)" at text[at]; returns the index after ')' or npos.
+std::size_t readPosition(const std::string& text, std::size_t at, long& line, long& column)
+{
+    std::size_t i = at;
+    if (i >= text.size() || text[i] != '(')
+        return std::string::npos;
+    long numbers[2] = {0, 0};
+    for (int n = 0; n < 2; ++n) {
+        const std::size_t start = ++i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0 && i - start < 18)
+            numbers[n] = numbers[n] * 10 + (text[i++] - '0');
+        if (i == start || i >= text.size() || text[i] != (n == 0 ? ':' : ')'))
+            return std::string::npos;
+    }
+    line = numbers[0];
+    column = numbers[1];
+    return i + 1;
+}
+
+// The codes of the records the reader's problems produce.
+bool isReaderCode(const std::string& code)
+{
+    return code == ZSAX::SAX_PARSE_ERROR.getMessageCode().chars()
+        || code == ZSAX::XML_UTF_DATAFORMAT_ERROR.getMessageCode().chars();
+}
+
+} // namespace
+
+DiagnosticLog::Record DiagnosticLog::fromText(const std::string& text, const std::string& code, int level)
+{
+    Record record;
+    record.code = code;
+    record.text = text;
+    record.severity = severityOfLevel(level);
+    // A reader record starts with its position; drop it from the text, it is printed in front.
+    std::size_t end = readPosition(text, 0, record.line, record.column);
+    if (end != std::string::npos && text.compare(end, 2, ": ") == 0) {
+        record.text = text.substr(end + 2);
+    } else {
+        // The format message carries its position in the middle of a fixed sentence.
+        for (std::size_t at = text.find('('); at != std::string::npos; at = text.find('(', at + 1)) {
+            if (readPosition(text, at, record.line, record.column) != std::string::npos)
+                break;
+        }
+    }
+    // Xerces reports 0:0 when no document was open (a missing file, say).
+    if (record.line <= 0 || record.column <= 0)
+        record.line = record.column = 0;
+    return record;
+}
+
+void DiagnosticLog::logEvent(const ZOLLogEvent& event)
+{
+    records.push_back(fromText(event.getText().chars(), event.getCode().chars(), event.getLevel()));
+}
+
+void DiagnosticLog::addException(const ZOLException& exception)
+{
+    const std::string message = exception.getMessage().chars();
+    Record record;
+    record.severity = "fatal";
+    record.text = message;
+    const std::size_t close = message.find("] ");
+    if (!message.empty() && message[0] == '[' && close != std::string::npos) {
+        record.code = message.substr(1, close - 1);
+        record.text = message.substr(close + 2);
+    }
+    records.push_back(record);
+}
+
+const DiagnosticLog::Record* DiagnosticLog::lastReaderRecord() const
+{
+    for (auto r = records.rbegin(); r != records.rend(); ++r) {
+        if (isReaderCode(r->code))
+            return &*r;
+    }
+    return nullptr;
+}
+
+void DiagnosticLog::settleParse(bool failed)
+{
+    const Record* last = failed ? lastReaderRecord() : nullptr;
+    for (Record& r : records) {
+        if (!isReaderCode(r.code))
+            continue;
+        r.severity = !failed ? "warning" : &r == last ? "fatal" : "error";
+    }
+}
+
+void DiagnosticLog::settleValidation(bool valid, const Record* wellFormednessFatal)
+{
+    for (Record& r : records) {
+        if (!isReaderCode(r.code))
+            continue;
+        const bool stopped = wellFormednessFatal != nullptr && r.code == wellFormednessFatal->code
+            && r.text == wellFormednessFatal->text && r.line == wellFormednessFatal->line
+            && r.column == wellFormednessFatal->column;
+        r.severity = valid ? "warning" : stopped ? "fatal" : "error";
+    }
+}
+
+void DiagnosticLog::print(std::ostream& out, const std::string& file) const
+{
+    for (const Record& r : records) {
+        out << file << ':';
+        if (r.line > 0)
+            out << r.line << ':' << r.column << ':';
+        out << ' ' << r.severity << ": ";
+        // One record, one line: a line break inside a reader message would split it.
+        for (char c : r.text)
+            out << (c == '\n' || c == '\r' ? ' ' : c);
+        if (!r.code.empty())
+            out << " [" << r.code << ']';
+        out << '\n';
+    }
+}
+
+} // namespace zolsax2

@@ -1,0 +1,60 @@
+#ifndef ZOLSAX2_TOOLS_DIAGNOSTICLOG_H
+#define ZOLSAX2_TOOLS_DIAGNOSTICLOG_H
+
+#include <ZOLLog.h>
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class ZOLException;
+class ZOLLogEvent;
+
+namespace zolsax2 {
+
+// Collects the log records of one input and prints them as FILE:LINE:COLUMN: SEVERITY: TEXT [CODE].
+//
+// The catalogue logs every problem the reader reports at one level, so a record's severity
+// is only known once the outcome of the parse is: settle it with settleParse() or
+// settleValidation() before printing.
+class DiagnosticLog : public ZOLLog {
+public:
+    // One record with its position taken out of the text (0 when it has none).
+    struct Record {
+        long line = 0;
+        long column = 0;
+        std::string severity;
+        std::string text;
+        std::string code;
+    };
+
+    // Keeps the record; its severity is provisional.
+    void logEvent(const ZOLLogEvent& event) override;
+    // Keeps a thrown catalogue message, "[CODE] text", as a fatal record without position.
+    void addException(const ZOLException& exception);
+    // A parse succeeded: its records are warnings. A parse failed: the last reader record
+    // is the one that stopped it (fatal), those before it are errors.
+    void settleParse(bool failed);
+    // A validation's records: warnings when it passed; otherwise errors, except the record
+    // equal to wellFormednessFatal (the record that stopped a plain parse), which is fatal.
+    void settleValidation(bool valid, const Record* wellFormednessFatal);
+
+    // The records of the current input, in arrival order.
+    const std::vector<Record>& getRecords() const noexcept { return records; }
+    // The last record that came from the reader, or null.
+    const Record* lastReaderRecord() const;
+    // Forgets every record, for the next input.
+    void clear() noexcept { records.clear(); }
+    // Writes every record, one line each, naming file.
+    void print(std::ostream& out, const std::string& file) const;
+
+    // A record built from a catalogue text such as "(12:5): message".
+    static Record fromText(const std::string& text, const std::string& code, int level);
+
+private:
+    std::vector<Record> records;
+};
+
+} // namespace zolsax2
+
+#endif

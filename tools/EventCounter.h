@@ -1,0 +1,28 @@
+#ifndef ZOLSAX2_TOOLS_EVENTCOUNTER_H
+#define ZOLSAX2_TOOLS_EVENTCOUNTER_H
+
+#include <cstdint>
+
+namespace zolsax2 {
+
+// Counts a document's events; the static members are the parser's callbacks, with the
+// counter as userData.
+class EventCounter {
+public:
+    std::uint64_t elements = 0;
+    std::uint64_t attributes = 0;
+    // Bytes of character data, in UTF-8.
+    std::uint64_t characterBytes = 0;
+    std::uint64_t processingInstructions = 0;
+
+    // Adds other's counts to these.
+    EventCounter& operator+=(const EventCounter& other);
+
+    static void startElement(void* counter, const char* name, const char** attributes);
+    static void characters(void* counter, const char* text, int length);
+    static void processingInstruction(void* counter, const char* target, const char* data);
+};
+
+} // namespace zolsax2
+
+#endif
