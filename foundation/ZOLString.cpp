@@ -9,6 +9,52 @@
 
 const ZOLString ZOLString::emptyString;
 
+namespace {
+
+// Converts on from where progress stopped in data, a buffer of capacity + 1 bytes that is
+// either inlineBuffer or owned heap storage, up to the text's NUL, and sets length. Text
+// that does not fit moves to heap buffers, each at least twice the size of the last, so
+// the text is still read once. If an allocation fails, data is left as the empty inline
+// buffer and length is not touched.
+__attribute__((noinline)) void convertUtf16Rest(zolutf::Progress progress, char*& data, std::size_t& length,
+                                                 std::size_t& capacity, char* inlineBuffer)
+{
+    for (;;) {
+        progress = zolutf::utf16zToUtf8(progress.text, progress.out, data + capacity + 1);
+        if (progress.ended)
+            break;
+        const auto used = static_cast<std::size_t>(progress.out - data);
+        const std::size_t grown = capacity < 127 ? 255 : 2 * capacity + 1;
+        auto* bigger = static_cast<char*>(std::malloc(grown + 1));
+        if (bigger == nullptr) {
+            if (data != inlineBuffer)
+                std::free(data);
+            data = inlineBuffer;
+            capacity = ZOLString::INLINE_CAPACITY;
+            data[0] = '\0';
+            throw std::bad_alloc();
+        }
+        std::memcpy(bigger, data, used);
+        if (data != inlineBuffer)
+            std::free(data);
+        data = bigger;
+        capacity = grown;
+        progress.out = data + used;
+    }
+    *progress.out = '\0';
+    length = static_cast<std::size_t>(progress.out - data);
+}
+
+// The rare part of destruction, kept out of line so that the common case needs no frame.
+__attribute__((noinline)) void freeStorage(char16_t* wide, char* data, const char* inlineBuffer) noexcept
+{
+    std::free(wide);
+    if (data != inlineBuffer)
+        std::free(data);
+}
+
+} // namespace
+
 ZOLString::ZOLString() noexcept
     : data_(inline_), length_(0), capacity_(INLINE_CAPACITY), wide_(nullptr)
 {
@@ -20,9 +66,24 @@ ZOLString::ZOLString(const char* text) : ZOLString()
     init(text, -1);
 }
 
-ZOLString::ZOLString(const char16_t* text) : ZOLString()
+ZOLString::ZOLString(const char16_t* text) : data_(inline_), capacity_(INLINE_CAPACITY), wide_(nullptr)
 {
-    init(text, -1);
+    // The reader hands every name and text through here, so this path calls nothing that
+    // the dynamic linker could interpose, needs no length up front and sets length_ once.
+    if (text == nullptr) {
+        length_ = 0;
+        inline_[0] = '\0';
+        return;
+    }
+    static_assert(INLINE_CAPACITY + 1 >= 32, "the fast start fills the first 32 bytes of the inline buffer");
+    const zolutf::Progress head = zolutf::utf16zToUtf8Head(text, inline_);
+    if (head.ended) {
+        *head.out = '\0';
+        length_ = static_cast<std::size_t>(head.out - inline_);
+        return;
+    }
+    length_ = 0;
+    convertUtf16Rest(head, data_, length_, capacity_, inline_);
 }
 
 ZOLString::ZOLString(long value) : ZOLString()
@@ -52,7 +113,8 @@ ZOLString::ZOLString(ZOLString&& other) noexcept : ZOLString()
 
 ZOLString::~ZOLString()
 {
-    release();
+    if (wide_ != nullptr || data_ != inline_)
+        freeStorage(wide_, data_, inline_);
 }
 
 ZOLString& ZOLString::operator=(const ZOLString& other)
@@ -119,7 +181,11 @@ void ZOLString::init(const char16_t* text, long length)
     data_[0] = '\0';
     if (text == nullptr)
         return;
-    const std::size_t units = length < 0 ? zolutf::length16(text) : static_cast<std::size_t>(length);
+    if (length < 0) {
+        convertUtf16Rest(zolutf::Progress{text, data_, false}, data_, length_, capacity_, inline_);
+        return;
+    }
+    const std::size_t units = static_cast<std::size_t>(length);
     reserve(zolutf::maxUtf8Bytes(units));
     length_ = zolutf::utf16ToUtf8(text, units, data_);
     data_[length_] = '\0';

@@ -13,7 +13,7 @@
 class ZOLSTD_API ZOLString {
 public:
     // Longest narrow text, in bytes, stored without a heap allocation.
-    static constexpr std::size_t INLINE_CAPACITY = 31;
+    static constexpr std::size_t INLINE_CAPACITY = 63;
 
     // The empty string, for callers that need one by reference.
     static const ZOLString emptyString;

@@ -1,21 +1,44 @@
 #include "ZOLUtf.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace zolutf {
 
-namespace {
-
-constexpr std::uint64_t NON_ASCII_MASK = 0xFF80FF80FF80FF80ull;
-
-inline char* putReplacement(char* out) noexcept
+std::size_t utf16ToUtf8(const char16_t* text, std::size_t count, char* out) noexcept
 {
-    *out++ = static_cast<char>(0xEF);
-    *out++ = static_cast<char>(0xBF);
-    *out++ = static_cast<char>(0xBD);
-    return out;
+    const char16_t* p = text;
+    const char16_t* const end = text + count;
+    char* o = out;
+    while (p < end) {
+#if defined(__SSE2__)
+        // Out has room for three bytes a unit, so a whole block may always be stored.
+        if (static_cast<std::size_t>(end - p) >= detail::BLOCK) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+            const unsigned stop = detail::narrowBlock(a, b, o);
+            if (stop == 0) {
+                p += detail::BLOCK;
+                o += detail::BLOCK;
+                continue;
+            }
+            const auto ascii = static_cast<unsigned>(__builtin_ctz(stop));
+            p += ascii;
+            o += ascii;
+        }
+#endif
+        if (*p < 0x80) {
+            *o++ = static_cast<char>(*p++);
+            continue;
+        }
+        // Non-ASCII text tends to come in runs; stay here until the run ends.
+        do
+            o = detail::putNonAscii(p, end - p > 1, o);
+        while (p < end && *p >= 0x80);
+    }
+    return static_cast<std::size_t>(o - out);
 }
+
+namespace {
 
 // Decodes one UTF-8 sequence at text[i]; returns the code point or -1 when malformed,
 // and sets used to the bytes consumed (1 for a malformed byte).
@@ -58,58 +81,6 @@ long decodeUtf8(const unsigned char* text, std::size_t length, std::size_t i, st
 }
 
 } // namespace
-
-std::size_t length16(const char16_t* text) noexcept
-{
-    const char16_t* p = text;
-    while (*p)
-        ++p;
-    return static_cast<std::size_t>(p - text);
-}
-
-std::size_t utf16ToUtf8(const char16_t* text, std::size_t count, char* out) noexcept
-{
-    const char16_t* p = text;
-    const char16_t* const end = text + count;
-    char* o = out;
-    while (p < end) {
-        // Runs of ASCII go four units at a time.
-        while (end - p >= 4) {
-            std::uint64_t block;
-            std::memcpy(&block, p, sizeof block);
-            if (block & NON_ASCII_MASK)
-                break;
-            o[0] = static_cast<char>(p[0]);
-            o[1] = static_cast<char>(p[1]);
-            o[2] = static_cast<char>(p[2]);
-            o[3] = static_cast<char>(p[3]);
-            o += 4;
-            p += 4;
-        }
-        if (p == end)
-            break;
-        const char32_t c = *p++;
-        if (c < 0x80) {
-            *o++ = static_cast<char>(c);
-        } else if (c < 0x800) {
-            *o++ = static_cast<char>(0xC0 | (c >> 6));
-            *o++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0xD800 || c > 0xDFFF) {
-            *o++ = static_cast<char>(0xE0 | (c >> 12));
-            *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *o++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
-            const char32_t cp = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(*p++) - 0xDC00);
-            *o++ = static_cast<char>(0xF0 | (cp >> 18));
-            *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            o = putReplacement(o);
-        }
-    }
-    return static_cast<std::size_t>(o - out);
-}
 
 std::size_t utf16Units(const char* text, std::size_t length) noexcept
 {

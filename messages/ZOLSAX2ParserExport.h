@@ -14,4 +14,11 @@
 #define ZOLSAX2PARSER_API __attribute__((visibility("default")))
 #endif
 
+// Keeps a private helper of an exported class out of the library's interface.
+#if defined(_WIN32) || defined(ZOLSAX2PARSER_STATIC)
+#define ZOLSAX2PARSER_LOCAL
+#else
+#define ZOLSAX2PARSER_LOCAL __attribute__((visibility("hidden")))
+#endif
+
 #endif

@@ -62,10 +62,12 @@ void ZOLSAX2ContentHandler::startDocument() {}
 
 namespace {
 
+using StringSlot = std::aligned_storage_t<sizeof(ZOLString), alignof(ZOLString)>;
+
 // 2n strings in storage the caller provides; destroyed in reverse order on every way out.
 class AttributeStrings {
 public:
-    AttributeStrings(ZOLString* storage) : strings(storage), built(0) {}
+    explicit AttributeStrings(StringSlot* storage) : strings(reinterpret_cast<ZOLString*>(storage)), built(0) {}
     AttributeStrings(const AttributeStrings&) = delete;
     AttributeStrings& operator=(const AttributeStrings&) = delete;
     ~AttributeStrings()
@@ -85,6 +87,13 @@ private:
     XMLSize_t built;
 };
 
+// Slots for 2n strings followed by room for their 2n + 2 entries, so that a tag with
+// many attributes costs one allocation for both arrays.
+constexpr XMLSize_t slotsWithEntries(XMLSize_t n)
+{
+    return 2 * n + ((2 * n + 2) * sizeof(const char*) + sizeof(StringSlot) - 1) / sizeof(StringSlot);
+}
+
 } // namespace
 
 void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
@@ -95,21 +104,19 @@ void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const,
     const ZOLString name(qname);
     const XMLSize_t n = attrs.getLength();
 
-    // Common attribute counts use the stack; more take one allocation for each array.
-    std::aligned_storage_t<sizeof(ZOLString), alignof(ZOLString)> inlineStrings[2 * INLINE_ATTRIBUTES];
+    // Common attribute counts use the stack; more take one allocation for both arrays.
+    StringSlot inlineStrings[2 * INLINE_ATTRIBUTES];
     const char* inlineEntries[2 * INLINE_ATTRIBUTES + 2];
-    std::unique_ptr<std::aligned_storage_t<sizeof(ZOLString), alignof(ZOLString)>[]> heapStrings;
-    std::unique_ptr<const char*[]> heapEntries;
-    void* stringStorage = inlineStrings;
+    std::unique_ptr<StringSlot[]> heapSlots;
+    StringSlot* stringStorage = inlineStrings;
     const char** entries = inlineEntries;
     if (n > INLINE_ATTRIBUTES) {
-        heapStrings.reset(new std::aligned_storage_t<sizeof(ZOLString), alignof(ZOLString)>[2 * n]);
-        heapEntries.reset(new const char*[2 * n + 2]);
-        stringStorage = heapStrings.get();
-        entries = heapEntries.get();
+        heapSlots.reset(new StringSlot[slotsWithEntries(n)]);
+        stringStorage = heapSlots.get();
+        entries = reinterpret_cast<const char**>(heapSlots.get() + 2 * n);
     }
 
-    AttributeStrings strings(static_cast<ZOLString*>(stringStorage));
+    AttributeStrings strings(stringStorage);
     for (XMLSize_t i = 0; i < n; ++i) {
         entries[2 * i] = strings.add(attrs.getQName(i));
         entries[2 * i + 1] = strings.add(attrs.getValue(i));

@@ -45,7 +45,7 @@ private:
     friend class ZOLSAX2Parser;
 
     // Attribute counts up to this are converted without touching the heap.
-    static constexpr XMLSize_t INLINE_ATTRIBUTES = 8;
+    static constexpr XMLSize_t INLINE_ATTRIBUTES = 16;
 
     bool parsing;
     void* userData;

@@ -1,6 +1,7 @@
 #include "ZOLSAX2Parser.h"
 
 #include "ZOLSAX2ContentHandler.h"
+#include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 
 #include <ZSAX.h>
@@ -30,20 +31,10 @@ private:
     bool& flag;
 };
 
-} // namespace
-
-ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
-                             EndElementCallback endElementCallback, CharactersCallback charactersCallback,
-                             ProcessingInstructionCallback processingInstructionCallback)
-    : log(log), contentHandler(nullptr), errorHandler(nullptr), reader(nullptr), secureProcessing(false)
+// A reader with the parser's fixed configuration, in this order and nothing else.
+xercesc::SAX2XMLReader* createConfiguredReader()
 {
-    try {
-        xercesc::XMLPlatformUtils::Initialize();
-    } catch (const xercesc::XMLException& e) {
-        ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
-    }
-
-    reader = xercesc::XMLReaderFactory::createXMLReader();
+    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader();
     reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
@@ -53,12 +44,31 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
     reader->setFeature(xercesc::XMLUni::fgXercesIdentityConstraintChecking, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
     reader->setFeature(xercesc::XMLUni::fgXercesCalculateSrcOfs, true);
+    return reader;
+}
+
+} // namespace
+
+ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
+                             EndElementCallback endElementCallback, CharactersCallback charactersCallback,
+                             ProcessingInstructionCallback processingInstructionCallback)
+    : log(log), contentHandler(nullptr), errorHandler(nullptr), reader(nullptr), secureProcessing(false),
+      entityGuard(nullptr), secureInstalled(false)
+{
+    try {
+        xercesc::XMLPlatformUtils::Initialize();
+    } catch (const xercesc::XMLException& e) {
+        ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
+    }
+
+    reader = createConfiguredReader();
 
     contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback,
                                                charactersCallback, processingInstructionCallback);
     reader->setContentHandler(contentHandler);
     errorHandler = new ZOLSAX2ErrorHandler(log);
     reader->setErrorHandler(errorHandler);
+    entityGuard = new ZOLSAX2EntityGuard(log);
 }
 
 ZOLSAX2Parser::~ZOLSAX2Parser()
@@ -74,6 +84,10 @@ ZOLSAX2Parser::~ZOLSAX2Parser()
     if (reader != nullptr) {
         delete reader;
         reader = nullptr;
+    }
+    if (entityGuard != nullptr) {
+        delete entityGuard;
+        entityGuard = nullptr;
     }
     xercesc::XMLPlatformUtils::Terminate();
 }
@@ -115,18 +129,51 @@ void ZOLSAX2Parser::setSecureProcessing(bool on)
 
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
+    prepareReader();
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
+    entityGuard->reset();
     {
         ParsingScope scope(contentHandler->parsing);
         try {
             reader->parse(*source);
         } catch (const xercesc::OutOfMemoryException&) {
+            // The reader stays "in progress" for good after this; a fresh one replaces it
+            // at the next parse.
+            discardReader();
             ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         } catch (const xercesc::XMLException& e) {
             ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
         }
     }
+    if (entityGuard->getRefusals() > 0)
+        errorHandler->errorSeen = true;
     if (errorHandler->errorSeen)
         ZSAX::XML_PARSE_FAILED.throwException(ZOLString(source->getSystemId()));
+}
+
+void ZOLSAX2Parser::prepareReader()
+{
+    if (reader == nullptr) {
+        try {
+            reader = createConfiguredReader();
+            reader->setContentHandler(contentHandler);
+            reader->setErrorHandler(errorHandler);
+        } catch (const xercesc::OutOfMemoryException&) {
+            discardReader();
+            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+        }
+        secureInstalled = false;
+    }
+    if (secureInstalled != secureProcessing) {
+        entityGuard->install(reader, secureProcessing);
+        secureInstalled = secureProcessing;
+    }
+}
+
+void ZOLSAX2Parser::discardReader()
+{
+    delete reader;
+    reader = nullptr;
+    secureInstalled = false;
 }

@@ -15,6 +15,7 @@ class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
 class ZOLSAX2ContentHandler;
+class ZOLSAX2EntityGuard;
 class ZOLSAX2ErrorHandler;
 
 // Called for each start tag and each empty-element tag. attributes holds name, value,
@@ -36,7 +37,16 @@ typedef void (*ProcessingInstructionCallback)(void* userData, const char* target
 // DTD validation is done and no external DTD is loaded. Each problem the reader reports is
 // logged through the ZSAX catalogue; a parse that saw an error or fatal error then throws
 // ZSAX::XML_PARSE_FAILED as a ZOLException. Warnings alone never fail a parse. Exceptions
-// thrown by callbacks leave the parse call unchanged, and the parser stays usable.
+// thrown by callbacks leave the parse call unchanged, and the parser stays usable; an
+// exception derived from Xerces' XMLException is the one exception: the reader swallows
+// it and reports it as a fatal error. When the reader runs out of memory the call throws
+// ZSAX::XERCES_OUT_OF_MEMORY and the reader is replaced by a fresh one with the same
+// configuration, callbacks and secure setting, so the next parse works.
+//
+// By default the reader resolves the external entities a document declares (local files
+// and http URLs, general and parameter entities) and expands entities without limit;
+// only the external DTD subset is never loaded. Use setSecureProcessing(true) for input
+// you do not trust.
 //
 // A parser is not copyable. Parsers and validators may be created and destroyed in any
 // order; each pairs its own initialisation and termination of the XML library.
@@ -60,17 +70,30 @@ public:
     void parseString(const ZOLString& text);
     // "line:column" of the reader while a callback runs; empty outside a parse.
     ZOLString getPosition() const;
-    // Hardens later parses for untrusted input (off by default); see docs/security.md.
+    // Hardens later parses for untrusted input (off by default; takes effect at the next
+    // parse, so a callback may call it). When on, no external entity is opened: each one
+    // the document references is logged as SAX_PARSE_ERROR with its position and a text
+    // such as "external entity 'x' refused (SYSTEM 'file:///etc/passwd')", the reader
+    // then reports that it could not open it, and the parse throws XML_PARSE_FAILED.
+    // A document with more than 1,000 entity expansions fails with a fatal error.
+    // Documents that reference no external entity parse exactly as in the default mode.
+    // See docs/security.md.
     void setSecureProcessing(bool on);
 
 private:
     void parse(xercesc::InputSource* source);
+    // Rebuilds a discarded reader and brings its secure settings up to date.
+    ZOLSAX2PARSER_LOCAL void prepareReader();
+    // Drops a reader that can no longer parse.
+    ZOLSAX2PARSER_LOCAL void discardReader();
 
     ZOLLog* log;
     ZOLSAX2ContentHandler* contentHandler;
     ZOLSAX2ErrorHandler* errorHandler;
     xercesc::SAX2XMLReader* reader;
     bool secureProcessing;
+    ZOLSAX2EntityGuard* entityGuard;
+    bool secureInstalled;
 };
 
 #endif

@@ -1,10 +1,27 @@
 #!/bin/sh
-# Builds the library and shows its main job on the shipped examples.
+# Builds the library and the zolsax2 tool, installs them into build/stage and shows the
+# tool on the shipped examples, then builds the example program against that install.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
-cmake -S . -B build -G Ninja
-cmake --build build
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build --target zolsax2
 cmake --install build --prefix build/stage >/dev/null
+zolsax2=build/stage/bin/zolsax2
 ex=examples/purchase-order
-build/examples/zolsax2-demo "$ex"
+
+show() {
+    echo
+    echo "\$ zolsax2 $*"
+    # The broken and the invalid document fail on purpose; show the exit status instead.
+    "$zolsax2" "$@" || echo "(exit status $?)"
+}
+show events $ex/order-good.xml
+show check $ex/order-good.xml $ex/order-broken.xml
+show validate --schema urn:example:purchase-order $ex/purchase-order.xsd $ex/order-good.xml $ex/order-bad.xml
+
+echo
+echo "\$ element-count $ex/order-good.xml   # examples/element-count, built with find_package"
+cmake -S examples/element-count -B build/element-count -G Ninja -DCMAKE_PREFIX_PATH="$PWD/build/stage" >/dev/null
+cmake --build build/element-count >/dev/null
+build/element-count/element-count $ex/order-good.xml

@@ -6,7 +6,10 @@
 #include <utility>
 #include <vector>
 
-CanonicalWriter::CanonicalWriter(std::ostream& out) : out(out) {}
+CanonicalWriter::CanonicalWriter(std::ostream& out)
+    : out(out)
+{
+}
 
 void CanonicalWriter::writeEscaped(const char* text, const char* end)
 {
@@ -16,14 +19,29 @@ void CanonicalWriter::writeEscaped(const char* text, const char* end)
     for (const char* p = text; p != end; ++p) {
         const char* reference;
         switch (*p) {
-        case '&': reference = "&amp;"; break;
-        case '<': reference = "&lt;"; break;
-        case '>': reference = "&gt;"; break;
-        case '"': reference = "&quot;"; break;
-        case '\t': reference = "&#9;"; break;
-        case '\n': reference = "&#10;"; break;
-        case '\r': reference = "&#13;"; break;
-        default: continue;
+        case '&':
+            reference = "&amp;";
+            break;
+        case '<':
+            reference = "&lt;";
+            break;
+        case '>':
+            reference = "&gt;";
+            break;
+        case '"':
+            reference = "&quot;";
+            break;
+        case '\t':
+            reference = "&#9;";
+            break;
+        case '\n':
+            reference = "&#10;";
+            break;
+        case '\r':
+            reference = "&#13;";
+            break;
+        default:
+            continue;
         }
         out.write(run, p - run);
         out << reference;
@@ -40,7 +58,7 @@ void CanonicalWriter::startElement(void* writer, const char* name, const char** 
         sorted.emplace_back(a[0], a[1]);
     // Byte order of UTF-8 is code-point order, which is what the canonical form sorts by.
     std::sort(sorted.begin(), sorted.end(),
-              [](const auto& left, const auto& right) { return std::strcmp(left.first, right.first) < 0; });
+        [](const auto& left, const auto& right) { return std::strcmp(left.first, right.first) < 0; });
     self->out << '<' << name;
     for (const auto& attribute : sorted) {
         self->out << ' ' << attribute.first << "=\"";

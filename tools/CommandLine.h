@@ -23,10 +23,13 @@ public:
     std::string command;
     // The inputs in the order given; "-" is standard input.
     std::vector<std::string> inputs;
+    // -h/--help and --version, accepted anywhere.
     bool help = false;
     bool version = false;
+    // events --positions / --canonical.
     bool positions = false;
     bool canonical = false;
+    // --secure: setSecureProcessing(true) on the parser or validator.
     bool secure = false;
     // The --schema pair of validate.
     std::string schemaNamespace;

@@ -105,19 +105,23 @@ void DiagnosticLog::settleParse(bool failed)
     for (Record& r : records) {
         if (!isReaderCode(r.code))
             continue;
-        r.severity = !failed ? "warning" : &r == last ? "fatal" : "error";
+        // A record at the spot where the parse stopped is part of the failure (a refused
+        // entity, say); the reader's warnings elsewhere did not stop it.
+        const bool atStop = last != nullptr && r.line == last->line && r.column == last->column;
+        r.severity = &r == last ? "fatal" : atStop ? "error" : "warning";
     }
 }
 
-void DiagnosticLog::settleValidation(bool valid, const Record* wellFormednessFatal)
+void DiagnosticLog::settleValidation(bool valid, const DiagnosticLog& plain)
 {
     for (Record& r : records) {
         if (!isReaderCode(r.code))
             continue;
-        const bool stopped = wellFormednessFatal != nullptr && r.code == wellFormednessFatal->code
-            && r.text == wellFormednessFatal->text && r.line == wellFormednessFatal->line
-            && r.column == wellFormednessFatal->column;
-        r.severity = valid ? "warning" : stopped ? "fatal" : "error";
+        r.severity = valid ? "warning" : "error";
+        for (const Record& p : plain.records) {
+            if (!valid && p.code == r.code && p.text == r.text && p.line == r.line && p.column == r.column)
+                r.severity = p.severity;
+        }
     }
 }
 

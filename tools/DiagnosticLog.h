@@ -19,7 +19,8 @@ namespace zolsax2 {
 // settleValidation() before printing.
 class DiagnosticLog : public ZOLLog {
 public:
-    // One record with its position taken out of the text (0 when it has none).
+    // One record with its position taken out of the text (0 when it has none); severity
+    // is "warning", "error" or "fatal".
     struct Record {
         long line = 0;
         long column = 0;
@@ -33,16 +34,16 @@ public:
     // Keeps a thrown catalogue message, "[CODE] text", as a fatal record without position.
     void addException(const ZOLException& exception);
     // A parse succeeded: its records are warnings. A parse failed: the last reader record
-    // is the one that stopped it (fatal), those before it are errors.
+    // is the one that stopped it (fatal), earlier ones at its position are errors, the
+    // others warnings.
     void settleParse(bool failed);
-    // A validation's records: warnings when it passed; otherwise errors, except the record
-    // equal to wellFormednessFatal (the record that stopped a plain parse), which is fatal.
-    void settleValidation(bool valid, const Record* wellFormednessFatal);
+    // A validation's records: warnings when it passed. When it failed, a record that the
+    // settled plain parse of the same file also reported keeps that parse's severity (its
+    // well-formedness error is fatal, DTD remarks are warnings); the others are errors.
+    void settleValidation(bool valid, const DiagnosticLog& plain);
 
     // The records of the current input, in arrival order.
     const std::vector<Record>& getRecords() const noexcept { return records; }
-    // The last record that came from the reader, or null.
-    const Record* lastReaderRecord() const;
     // Forgets every record, for the next input.
     void clear() noexcept { records.clear(); }
     // Writes every record, one line each, naming file.
@@ -52,6 +53,9 @@ public:
     static Record fromText(const std::string& text, const std::string& code, int level);
 
 private:
+    // The last record that came from the reader, or null.
+    const Record* lastReaderRecord() const;
+
     std::vector<Record> records;
 };
 

@@ -28,9 +28,13 @@ public:
     // The field escaping of the format.
     static std::string escape(const char* text, std::size_t length);
 
+    // Writes a start line with the attributes in the order delivered.
     static void startElement(void* writer, const char* name, const char** attributes);
+    // Writes an end line.
     static void endElement(void* writer, const char* name);
+    // Adds a run to the pending chars line, written before the next other event.
     static void characters(void* writer, const char* text, int length);
+    // Writes a pi line; empty data still gets its field.
     static void processingInstruction(void* writer, const char* target, const char* data);
 
 private:

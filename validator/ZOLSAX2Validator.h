@@ -13,6 +13,7 @@ XERCES_CPP_NAMESPACE_BEGIN
 class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
+class ZOLSAX2EntityGuard;
 class ZOLSAX2ErrorHandler;
 
 // Validates XML files against an XML Schema named by target namespace and location.
@@ -20,9 +21,17 @@ class ZOLSAX2ErrorHandler;
 // Every problem is logged through the ZSAX catalogue as it is found; validate() answers
 // true when no error or fatal error was reported (warnings are logged and do not count).
 // Problems never become exceptions: a failure of the reader is logged as
-// XERCES_OUT_OF_MEMORY or XERCES_XML_EXCEPTION and the answer is false. Namespaces are
-// processed, external DTDs are loaded, identity constraints (key, keyref, unique) are
-// not checked. A validator is not copyable.
+// XERCES_OUT_OF_MEMORY or XERCES_XML_EXCEPTION and the answer is false; after running out
+// of memory the reader is replaced by a fresh one with the same configuration, schema
+// location and secure setting, so the next validation works. Namespaces are processed,
+// external DTDs are loaded, identity constraints (key, keyref, unique) are not checked.
+// A validator is not copyable.
+//
+// By default the reader opens whatever the document names: its external DTD, external
+// entities (local files, http URLs) and xsi:schemaLocation hints, and it expands entities
+// without limit. A configured schema that cannot be loaded is only a warning (at 0:0),
+// after which nothing is validated and the answer is true. Use setSecureProcessing(true)
+// for files you do not trust.
 class ZOLSAX2PARSER_API ZOLSAX2Validator {
 public:
     // A validator that logs to log (required, must outlive the validator).
@@ -38,14 +47,29 @@ public:
     void addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location);
     // Parses and validates the file; true when no error or fatal error was reported.
     bool validate(const ZOLFile& file);
-    // Hardens later validations for untrusted input (off by default); see docs/security.md.
+    // Hardens later validations for untrusted input (off by default). When on, the only
+    // resources opened are the configured schema and the schema documents it includes,
+    // imports or redefines; the document's external DTD, external entities and schema
+    // hints are each logged as SAX_PARSE_ERROR with their position (e.g. "external DTD
+    // refused (SYSTEM 'a.dtd')") and the answer is false. More than 1,000 entity expansions
+    // are a fatal error. A configured schema that was not loaded makes the answer false,
+    // with a record naming it. See docs/security.md.
     void setSecureProcessing(bool on);
 
 private:
+    // Rebuilds a discarded reader and brings its secure settings up to date.
+    ZOLSAX2PARSER_LOCAL void prepareReader();
+    // Drops a reader that can no longer parse.
+    ZOLSAX2PARSER_LOCAL void discardReader();
+    // True when the last parse asked for and loaded the configured schema.
+    ZOLSAX2PARSER_LOCAL bool isTrustedSchemaLoaded();
+
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;
     ZOLSAX2ErrorHandler* errorHandler;
     bool secureProcessing;
+    ZOLSAX2EntityGuard* entityGuard;
+    bool secureInstalled;
 };
 
 #endif

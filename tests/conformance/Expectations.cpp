@@ -39,7 +39,7 @@ void Expectations::save(const std::string& path, const std::string& header) cons
 
 void Expectations::add(const std::string& id, const std::string& outcome, const std::string& reason)
 {
-    entries[id] = Entry{outcome, reason};
+    entries[id] = Entry {outcome, reason};
 }
 
 int Expectations::compare(const Expectations& expected, const Expectations& actual, std::ostream& report)

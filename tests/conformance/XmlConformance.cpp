@@ -66,30 +66,45 @@ std::string idealOf(const XmlTest& test)
     return std::string();
 }
 
+// True when the document names an external DTD subset, which this parser never reads.
+bool hasExternalSubset(const std::string& path)
+{
+    const std::string text = readFile(path);
+    const std::size_t doctype = text.find("<!DOCTYPE");
+    if (doctype == std::string::npos)
+        return false;
+    const std::string head = text.substr(doctype, text.find_first_of("[>", doctype) - doctype);
+    return head.find("SYSTEM") != std::string::npos || head.find("PUBLIC") != std::string::npos;
+}
+
 std::string reasonFor(const XmlTest& test, const std::string& scope, const Result& result)
 {
     if (idealOf(test).empty())
         return "error test: the suite allows either outcome; this is the reader's";
-    if (result.outcome == "output-differs" && result.expectedCanonical.rfind("<!DOCTYPE", 0) == 0)
+    if (result.outcome == "output-differs" && result.expectedCanonical.find("<!DOCTYPE") != std::string::npos)
         return "out/ file in the second canonical form (notation declarations): no callback reports them";
     if (result.outcome == "output-differs" && result.expectedCanonical.rfind("<?xml", 0) == 0)
         return "out/ file starts with an XML declaration, which no callback reports";
     if (scope == "namespaces")
         return "namespaces test: this parser does not process namespaces";
+    if (test.type == "not-wf" && result.outcome == "accepted" && hasExternalSubset(test.path))
+        return "the fault is in the external DTD subset or an entity it declares; this parser loads no external DTD";
     if (scope == "xml-1.1")
         return "XML 1.1 test";
     if (scope == "editions-1-4")
         return "applies to editions 1 to 4 only; the reader follows the fifth edition";
     if (scope == "entities")
-        return "needs the external DTD or external entities (ENTITIES=" + test.attributes.at("ENTITIES") +
-               "); this parser loads no external DTD";
-    return "TODO";
+        return "needs the external DTD or external entities (ENTITIES=" + test.attributes.at("ENTITIES")
+            + "); this parser loads no external DTD";
+    return "unexplained: give the reason";
 }
 
 class Runner {
 public:
-    Runner() : writer(canonical), parser(&writer, &log, CanonicalWriter::startElement, CanonicalWriter::endElement,
-                                         CanonicalWriter::characters, CanonicalWriter::processingInstruction)
+    Runner()
+        : writer(canonical)
+        , parser(&writer, &log, CanonicalWriter::startElement, CanonicalWriter::endElement, CanonicalWriter::characters,
+              CanonicalWriter::processingInstruction)
     {
     }
 
@@ -177,6 +192,11 @@ int XmlConformance::run(const std::string& suiteDir, const std::string& expected
 {
     const std::string root = suiteDir + "/xmlconf/";
     const std::vector<XmlTest> tests = XmlCatalogue::read(root + "xmlconf.xml");
+    // The reader names files by their normalised absolute paths, whatever root looks like.
+    const auto collectionOf = [](const std::string& path) {
+        const std::size_t start = path.rfind("/xmlconf/") + 9;
+        return path.substr(start, path.find('/', start) - start);
+    };
     Runner runner;
     Expectations actual;
     std::map<std::string, Tally> byCollection, byScope;
@@ -184,8 +204,7 @@ int XmlConformance::run(const std::string& suiteDir, const std::string& expected
     for (const XmlTest& test : tests) {
         const Result result = runner.parse(test);
         const std::string scope = scopeOf(test);
-        const std::string relative = test.path.rfind(root, 0) == 0 ? test.path.substr(root.size()) : test.path;
-        byCollection[relative.substr(0, relative.find('/'))].count(test, result);
+        byCollection[collectionOf(test.path)].count(test, result);
         byScope[scope].count(test, result);
         total.count(test, result);
         if (result.outcome != idealOf(test))
@@ -208,8 +227,8 @@ int XmlConformance::run(const std::string& suiteDir, const std::string& expected
         return 0;
     }
     const int differences = Expectations::compare(expected, actual, out);
-    out << actual.getEntries().size() << " known differences; " << differences << " changes against "
-        << expectedPath << '\n';
+    out << actual.getEntries().size() << " known differences; " << differences << " changes against " << expectedPath
+        << '\n';
     return differences == 0 ? 0 : 1;
 }
 
@@ -220,8 +239,8 @@ int XmlConformance::show(const std::string& suiteDir, const std::string& id, std
             continue;
         Runner runner;
         const Result result = runner.parse(test);
-        out << test.id << " " << test.type << " " << scopeOf(test) << " " << test.path << "\noutcome: "
-            << result.outcome << "\n--- canonical\n"
+        out << test.id << " " << test.type << " " << scopeOf(test) << " " << test.path
+            << "\noutcome: " << result.outcome << "\n--- canonical\n"
             << result.canonical << "\n--- out/ file " << test.output << "\n"
             << result.expectedCanonical << "\n--- log\n"
             << result.log;

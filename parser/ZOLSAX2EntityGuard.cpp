@@ -1,0 +1,161 @@
+#include "ZOLSAX2EntityGuard.h"
+
+#include "ZOLSAX2ContentHandler.h"
+
+#include <ZSAX.h>
+
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/URLInputSource.hpp>
+#include <xercesc/framework/XMLBuffer.hpp>
+#include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
+#include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLResourceIdentifier.hpp>
+#include <xercesc/util/XMLURL.hpp>
+#include <xercesc/util/XMLUni.hpp>
+#include <xercesc/util/XMLUri.hpp>
+
+namespace {
+
+ZOLString text(const XMLCh* chars)
+{
+    return chars == nullptr ? ZOLString() : ZOLString(chars);
+}
+
+// " (PUBLIC 'p' SYSTEM 's')" or " (SYSTEM 's')".
+ZOLString identifiers(const ZOLString& publicId, const ZOLString& systemId)
+{
+    ZOLString out(" (");
+    if (!publicId.isEmpty())
+        out.add("PUBLIC '", publicId.chars(), "' ", static_cast<const char*>(nullptr));
+    out.add("SYSTEM '", systemId.chars(), "')", static_cast<const char*>(nullptr));
+    return out;
+}
+
+} // namespace
+
+ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
+    : log(log), securityManager(nullptr), trustedSet(false), refusals(0), trustedRequested(false),
+      requestLine("0"), requestColumn("0")
+{
+    securityManager = new xercesc::SecurityManager();
+    securityManager->setEntityExpansionLimit(EXPANSION_LIMIT);
+}
+
+ZOLSAX2EntityGuard::~ZOLSAX2EntityGuard()
+{
+    if (securityManager != nullptr) {
+        delete securityManager;
+        securityManager = nullptr;
+    }
+}
+
+void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader, bool on)
+{
+    // The entity resolver that receives the resource's kind and position is only on the
+    // implementation class; the factory always creates one.
+    auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
+    if (impl == nullptr)
+        ZSAX::XERCES_INITIALIZATION_ERROR.throwException("the reader cannot take an entity resolver");
+    reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, on);
+    impl->setXMLEntityResolver(on ? this : nullptr);
+    reader->setDeclarationHandler(on ? this : nullptr);
+    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, on ? securityManager : nullptr);
+}
+
+void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location)
+{
+    trustedSet = true;
+    trustedNamespace = targetNamespace;
+    trustedLocation = location;
+}
+
+void ZOLSAX2EntityGuard::reset()
+{
+    refusals = 0;
+    trustedRequested = false;
+    requestLine = "0";
+    requestColumn = "0";
+    declarations.clear();
+}
+
+xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIdentifier* resource)
+{
+    const ZOLString systemId = text(resource->getSystemId());
+    const ZOLString publicId = text(resource->getPublicId());
+    switch (resource->getResourceIdentifierType()) {
+    case xercesc::XMLResourceIdentifier::SchemaGrammar: {
+        const ZOLString targetNamespace = text(resource->getNameSpace());
+        if (!trustedSet || systemId != trustedLocation || targetNamespace != trustedNamespace) {
+            const ZOLString what = targetNamespace.isEmpty()
+                                       ? ZOLString("schema hint without namespace")
+                                       : "schema hint for namespace '" + targetNamespace + "'";
+            return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
+        }
+        trustedRequested = true;
+        if (const xercesc::Locator* locator = resource->getLocator()) {
+            requestLine = longToString(static_cast<long>(locator->getLineNumber()));
+            requestColumn = longToString(static_cast<long>(locator->getColumnNumber()));
+        }
+        break;
+    }
+    case xercesc::XMLResourceIdentifier::SchemaImport:
+    case xercesc::XMLResourceIdentifier::SchemaInclude:
+    case xercesc::XMLResourceIdentifier::SchemaRedefine:
+        // Only a schema the reader is traversing asks for these, and the trusted schema is
+        // the only one it may traverse: they are part of the caller's schema.
+        break;
+    case xercesc::XMLResourceIdentifier::ExternalEntity: {
+        for (auto d = declarations.rbegin(); d != declarations.rend(); ++d) {
+            if (d->systemId == systemId && d->publicId == publicId) {
+                const char* kind = d->name.chars()[0] == '%' ? "external parameter entity '" : "external entity '";
+                return refuse(*resource, kind + d->name + "' refused" + identifiers(publicId, systemId));
+            }
+        }
+        // Only the DOCTYPE's own subset is requested without a declaration.
+        return refuse(*resource, "external DTD refused" + identifiers(publicId, systemId));
+    }
+    default:
+        return refuse(*resource, "external resource refused" + identifiers(publicId, systemId));
+    }
+
+    // Opened as the reader itself would: a URL when the identifier makes an absolute one
+    // against the base, a local file otherwise.
+    xercesc::XMLURL url;
+    if (url.setURL(resource->getBaseURI(), resource->getSystemId(), url) && !url.isRelative())
+        return new xercesc::URLInputSource(url);
+    xercesc::XMLBuffer normalized;
+    xercesc::XMLUri::normalizeURI(resource->getSystemId(), normalized);
+    return new xercesc::LocalFileInputSource(resource->getBaseURI(), normalized.getRawBuffer());
+}
+
+xercesc::InputSource* ZOLSAX2EntityGuard::refuse(const xercesc::XMLResourceIdentifier& resource,
+                                                 const ZOLString& what)
+{
+    ZOLString line("0");
+    ZOLString column("0");
+    if (const xercesc::Locator* locator = resource.getLocator()) {
+        line = longToString(static_cast<long>(locator->getLineNumber()));
+        column = longToString(static_cast<long>(locator->getColumnNumber()));
+    }
+    ZSAX::SAX_PARSE_ERROR.log(*log, line, column, what);
+    ++refusals;
+    // With default resolution off, no source means nothing is opened.
+    return nullptr;
+}
+
+void ZOLSAX2EntityGuard::externalEntityDecl(const XMLCh* const name, const XMLCh* const publicId,
+                                            const XMLCh* const systemId)
+{
+    declarations.push_back(Declaration{text(name), text(publicId), text(systemId)});
+}
+
+void ZOLSAX2EntityGuard::elementDecl(const XMLCh* const, const XMLCh* const) {}
+
+void ZOLSAX2EntityGuard::attributeDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const,
+                                       const XMLCh* const, const XMLCh* const)
+{
+}
+
+void ZOLSAX2EntityGuard::internalEntityDecl(const XMLCh* const, const XMLCh* const) {}

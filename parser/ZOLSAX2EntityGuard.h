@@ -1,0 +1,95 @@
+#ifndef ZOLSAX2ENTITYGUARD_H
+#define ZOLSAX2ENTITYGUARD_H
+
+#include <ZOLString.h>
+
+#include <xercesc/sax2/DeclHandler.hpp>
+#include <xercesc/util/XMLEntityResolver.hpp>
+
+#include <vector>
+
+class ZOLLog;
+
+XERCES_CPP_NAMESPACE_BEGIN
+class SAX2XMLReader;
+class SecurityManager;
+XERCES_CPP_NAMESPACE_END
+
+// Secure processing of one reader: refuses every external resource a document names and
+// limits entity expansion. Internal to the library; the parser and the validator own one
+// each and install it only while their secure processing is on.
+//
+// Once installed, the reader's default entity resolution is off, so nothing is opened
+// unless resolveEntity returns a source for it. Only the trusted schema (the validator's
+// configured namespace and location) and the schema documents that it includes, imports
+// or redefines are opened. Everything else (external general and parameter entities, the
+// external DTD subset, xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints) is
+// refused: one SAX_PARSE_ERROR record with the position of the reference and a text such
+// as "external entity 'x' refused (SYSTEM 'file:///etc/passwd')", and a count that the
+// owner turns into a failed parse. Entity expansion stops with a fatal error after
+// EXPANSION_LIMIT expansions in one document (Xerces' SecurityManager).
+class ZOLSAX2EntityGuard : public xercesc::XMLEntityResolver, public xercesc::DeclHandler {
+public:
+    // Entity expansions allowed per document.
+    static constexpr XMLSize_t EXPANSION_LIMIT = 1000;
+
+    // A guard that logs refusals to log, which must outlive it.
+    explicit ZOLSAX2EntityGuard(ZOLLog* log);
+    ZOLSAX2EntityGuard(const ZOLSAX2EntityGuard&) = delete;
+    ZOLSAX2EntityGuard& operator=(const ZOLSAX2EntityGuard&) = delete;
+    ~ZOLSAX2EntityGuard() override;
+
+    // Installs the guard in reader (on) or restores the reader's defaults (off).
+    // reader must be the library's own SAX2 reader implementation; not during a parse.
+    void install(xercesc::SAX2XMLReader* reader, bool on);
+    // The one schema that may be opened: the validator's configured pair.
+    void setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location);
+    // True once setTrustedSchema was called.
+    bool hasTrustedSchema() const noexcept { return trustedSet; }
+    // The trusted schema's namespace and location, as given.
+    const ZOLString& getTrustedNamespace() const noexcept { return trustedNamespace; }
+    const ZOLString& getTrustedLocation() const noexcept { return trustedLocation; }
+    // Forgets what the last document declared, refused and requested; call before each parse.
+    void reset();
+    // Resources refused since the last reset.
+    unsigned long getRefusals() const noexcept { return refusals; }
+    // True when the reader asked for the trusted schema since the last reset.
+    bool isTrustedSchemaRequested() const noexcept { return trustedRequested; }
+    // Line and column of that request, as decimal texts ("0" when unknown).
+    const ZOLString& getRequestLine() const noexcept { return requestLine; }
+    const ZOLString& getRequestColumn() const noexcept { return requestColumn; }
+
+    // Opens the trusted schema and the documents it names; refuses everything else.
+    xercesc::InputSource* resolveEntity(xercesc::XMLResourceIdentifier* resource) override;
+
+    // Remembers external entity declarations, so a refusal can name the entity.
+    void externalEntityDecl(const XMLCh* const name, const XMLCh* const publicId,
+                            const XMLCh* const systemId) override;
+    void elementDecl(const XMLCh* const name, const XMLCh* const model) override;
+    void attributeDecl(const XMLCh* const eName, const XMLCh* const aName, const XMLCh* const type,
+                       const XMLCh* const mode, const XMLCh* const value) override;
+    void internalEntityDecl(const XMLCh* const name, const XMLCh* const value) override;
+
+private:
+    // One declared external entity; only the identifiers are compared.
+    struct Declaration {
+        ZOLString name;
+        ZOLString publicId;
+        ZOLString systemId;
+    };
+
+    xercesc::InputSource* refuse(const xercesc::XMLResourceIdentifier& resource, const ZOLString& what);
+
+    ZOLLog* log;
+    xercesc::SecurityManager* securityManager;
+    bool trustedSet;
+    ZOLString trustedNamespace;
+    ZOLString trustedLocation;
+    unsigned long refusals;
+    bool trustedRequested;
+    ZOLString requestLine;
+    ZOLString requestColumn;
+    std::vector<Declaration> declarations;
+};
+
+#endif

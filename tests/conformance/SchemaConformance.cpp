@@ -1,0 +1,335 @@
+#include "SchemaConformance.h"
+
+#include "Expectations.h"
+#include "SchemaCatalogue.h"
+#include "XmlCatalogue.h"
+
+#include <ZOLFile.h>
+#include <ZOLLogEvent.h>
+#include <ZOLMemoryLog.h>
+#include <ZOLSAX2Validator.h>
+#include <ZOLString.h>
+
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+#include <csignal>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Bounds of one test's child process. The largest schema of the suite that Xerces
+// handles normally needs well under 100 MiB.
+constexpr rlim_t MEMORY_LIMIT = rlim_t(1) << 30;
+constexpr unsigned TIME_LIMIT_SECONDS = 20;
+
+enum ExitCode { VALID = 0, INVALID = 1, OUT_OF_MEMORY = 3 };
+
+std::string utf8(const XMLCh* text)
+{
+    return ZOLString(text).chars();
+}
+
+// What the runner needs to know of a schema document: its target namespace and whether
+// it declares identity constraints.
+struct SchemaFacts {
+    std::string targetNamespace;
+    bool identityConstraints = false;
+    std::vector<std::string> references; // included, imported and redefined documents
+};
+
+class SchemaScanner : public xercesc::DefaultHandler {
+public:
+    // For the document at path, against which its references are resolved.
+    explicit SchemaScanner(std::string path)
+        : path(std::move(path))
+    {
+    }
+
+    void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const,
+        const xercesc::Attributes& attrs) override
+    {
+        if (first) {
+            const XMLCh* target = attrs.getValue(ZOLString("targetNamespace").wchars());
+            facts.targetNamespace = target == nullptr ? std::string() : utf8(target);
+            first = false;
+        }
+        const std::string name = utf8(localname);
+        if (utf8(uri) != "http://www.w3.org/2001/XMLSchema")
+            return;
+        if (name == "key" || name == "keyref" || name == "unique")
+            facts.identityConstraints = true;
+        const XMLCh* location = attrs.getValue(ZOLString("schemaLocation").wchars());
+        if ((name == "include" || name == "import" || name == "redefine") && location != nullptr)
+            facts.references.push_back(XmlCatalogue::resolve(path, utf8(location)));
+    }
+
+    SchemaFacts facts;
+
+private:
+    std::string path;
+    bool first = true;
+};
+
+class SchemaFactsCache {
+public:
+    SchemaFactsCache() { xercesc::XMLPlatformUtils::Initialize(); }
+    SchemaFactsCache(const SchemaFactsCache&) = delete;
+    SchemaFactsCache& operator=(const SchemaFactsCache&) = delete;
+    ~SchemaFactsCache() { xercesc::XMLPlatformUtils::Terminate(); }
+
+    const SchemaFacts& get(const std::string& path)
+    {
+        const auto known = cache.find(path);
+        if (known != cache.end())
+            return known->second;
+        SchemaScanner scanner(path);
+        std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
+        reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
+        reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
+        reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
+        reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, false);
+        reader->setContentHandler(&scanner);
+        // A malformed schema is the validator's business; what was read before the fault counts.
+        reader->setErrorHandler(&scanner);
+        const ZOLString file(path.c_str());
+        xercesc::LocalFileInputSource source(file.wchars());
+        try {
+            reader->parse(source);
+        } catch (...) {
+        }
+        return cache[path] = scanner.facts;
+    }
+
+    // True when the document or any document it includes, imports or redefines declares
+    // an identity constraint.
+    bool declaresIdentityConstraints(const std::string& path)
+    {
+        std::vector<std::string> pending {path};
+        std::set<std::string> visited;
+        while (!pending.empty()) {
+            const std::string next = pending.back();
+            pending.pop_back();
+            if (!visited.insert(next).second)
+                continue;
+            const SchemaFacts& facts = get(next);
+            if (facts.identityConstraints)
+                return true;
+            pending.insert(pending.end(), facts.references.begin(), facts.references.end());
+        }
+        return false;
+    }
+
+private:
+    std::map<std::string, SchemaFacts> cache;
+};
+
+struct Result {
+    std::string outcome; // valid, invalid, out-of-memory, timeout or crashed
+    std::string firstMessage;
+};
+
+// Validates in a child process under the memory and time bounds; the child sends the text of
+// its first log record through a pipe.
+Result validateInChild(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::string& targetNamespace,
+    const std::string& schema, const std::string& instance, std::ostream* trace)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        throw std::runtime_error("pipe failed");
+    std::cout.flush();
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        close(channel[0]);
+#ifndef __SANITIZE_ADDRESS__
+        // AddressSanitizer reserves terabytes of address space; there only the alarm applies.
+        const rlimit memory {MEMORY_LIMIT, MEMORY_LIMIT};
+        setrlimit(RLIMIT_AS, &memory);
+#endif
+        alarm(TIME_LIMIT_SECONDS);
+        log.clear();
+        validator.addSchemaLocation(targetNamespace.c_str(), schema.c_str());
+        const bool valid = validator.validate(ZOLFile(instance.c_str()));
+        int code = valid ? VALID : INVALID;
+        std::string text;
+        for (const ZOLLogEvent& event : log.getEvents()) {
+            if (std::string(event.getCode().chars()) == "ZSAX_F0003")
+                code = OUT_OF_MEMORY;
+            if (trace != nullptr)
+                *trace << event.getCode().chars() << " " << event.getText().chars() << '\n';
+        }
+        if (!log.getEvents().empty())
+            text = log.getEvents().front().getText().chars();
+        if (trace != nullptr)
+            trace->flush();
+        if (write(channel[1], text.data(), text.size()) < 0)
+            code = INVALID;
+        _exit(code);
+    }
+    close(channel[1]);
+    Result result;
+    char buffer[4096];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        result.firstMessage.append(buffer, static_cast<std::size_t>(n));
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == VALID)
+        result.outcome = "valid";
+    else if (WIFEXITED(status) && WEXITSTATUS(status) == INVALID)
+        result.outcome = "invalid";
+    else if (WIFEXITED(status) && WEXITSTATUS(status) == OUT_OF_MEMORY)
+        result.outcome = "out-of-memory";
+    else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+        result.outcome = "timeout";
+    else
+        result.outcome = "crashed";
+    return result;
+}
+
+// Tests outside the population or skipped get a reason; the others run.
+std::string exclusionOf(const SchemaTest& test, SchemaFactsCache& facts)
+{
+    if (test.schemas.empty())
+        return "out of scope: no schema document";
+    if (facts.get(test.schemas.front()).targetNamespace.empty())
+        return "out of scope: first schema document has no target namespace";
+    if (!test.skipReason.empty())
+        return "skipped: " + test.skipReason;
+    for (const std::string& schema : test.schemas)
+        if (facts.declaresIdentityConstraints(schema))
+            return "skipped: identity constraints (not checked by this validator)";
+    return std::string();
+}
+
+struct Tally {
+    int instanceTests = 0, run = 0, agree = 0;
+    std::map<std::string, int> excluded;
+};
+
+std::string percent(int part, int whole)
+{
+    if (whole == 0)
+        return "-";
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(1) << 100.0 * part / whole << "%";
+    return text.str();
+}
+
+const char* const HEADER
+    = "Instance tests of the W3C XML Schema test suite (Microsoft, Sun and Boeing collections)\n"
+      "whose answer through ZOLSAX2Validator differs from the expected validity.\n"
+      "Outcomes: valid, invalid, out-of-memory, timeout, crashed (each test runs in a\n"
+      "child process bounded in memory and time). Reasons quote the first message logged.\n"
+      "Regenerate with: ZOLSAX2Conformance schema --update (keeps the reasons of unchanged lines).";
+
+} // namespace
+
+int SchemaConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out)
+{
+    const std::string root = suiteDir + "/xsdtests/";
+    const std::vector<SchemaTest> tests = SchemaCatalogue::read(suiteDir + "/xsdtests");
+    SchemaFactsCache facts;
+    ZOLMemoryLog log;
+    ZOLSAX2Validator validator(&log);
+    Expectations actual;
+    std::map<std::string, Tally> tallies;
+    std::map<std::string, int> seen;
+    for (const SchemaTest& test : tests) {
+        Tally& tally = tallies[test.collection];
+        ++tally.instanceTests;
+        if (seen[test.id]++ > 0)
+            throw std::runtime_error("two instance tests named " + test.id);
+        const std::string exclusion = exclusionOf(test, facts);
+        if (!exclusion.empty()) {
+            ++tally.excluded[exclusion];
+            continue;
+        }
+        ++tally.run;
+        const Result result = validateInChild(validator, log, facts.get(test.schemas.front()).targetNamespace,
+            test.schemas.front(), test.instance, nullptr);
+        if (result.outcome == test.expected) {
+            ++tally.agree;
+            continue;
+        }
+        std::string message = result.firstMessage;
+        for (std::size_t at; (at = message.find(root)) != std::string::npos;)
+            message.erase(at, root.size());
+        for (char& c : message)
+            if (c == '\t' || c == '\n')
+                c = ' ';
+        actual.add(test.id, result.outcome,
+            "expected " + test.expected + (message.empty() ? std::string() : "; reader: " + message));
+    }
+
+    Tally total;
+    out << tests.size() << " instance tests in " << root << "\n\n";
+    for (const auto& [name, t] : tallies) {
+        out << name << ": " << t.instanceTests << " instance tests, " << t.run << " run, " << t.agree << " agree ("
+            << percent(t.agree, t.run) << ")\n";
+        for (const auto& [reason, count] : t.excluded) {
+            out << "    " << count << "  " << reason << '\n';
+            total.excluded[reason] += count;
+        }
+        total.instanceTests += t.instanceTests;
+        total.run += t.run;
+        total.agree += t.agree;
+    }
+    out << "all: " << total.instanceTests << " instance tests, " << total.run << " run, " << total.agree << " agree ("
+        << percent(total.agree, total.run) << ")\n";
+    for (const auto& [reason, count] : total.excluded)
+        out << "    " << count << "  " << reason << '\n';
+    out << '\n';
+
+    const Expectations expected = Expectations::load(expectedPath);
+    if (update) {
+        actual.keepReasons(expected);
+        actual.save(expectedPath, HEADER);
+        out << "wrote " << actual.getEntries().size() << " entries to " << expectedPath << '\n';
+        return 0;
+    }
+    const int differences = Expectations::compare(expected, actual, out);
+    out << actual.getEntries().size() << " known differences; " << differences << " changes against " << expectedPath
+        << '\n';
+    return differences == 0 ? 0 : 1;
+}
+
+int SchemaConformance::show(const std::string& suiteDir, const std::string& id, std::ostream& out)
+{
+    for (const SchemaTest& test : SchemaCatalogue::read(suiteDir + "/xsdtests")) {
+        if (test.id != id)
+            continue;
+        SchemaFactsCache facts;
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        out << test.id << "\ninstance: " << test.instance << "\nschemas:";
+        for (const std::string& schema : test.schemas)
+            out << ' ' << schema;
+        out << "\nexpected: " << test.expected << "\nexclusion: " << exclusionOf(test, facts) << "\n--- log\n";
+        if (test.schemas.empty())
+            return 0;
+        const Result result = validateInChild(
+            validator, log, facts.get(test.schemas.front()).targetNamespace, test.schemas.front(), test.instance, &out);
+        out << "--- outcome: " << result.outcome << '\n';
+        return 0;
+    }
+    out << "no test " << id << '\n';
+    return 1;
+}

@@ -1,0 +1,21 @@
+#ifndef SCHEMACONFORMANCE_H
+#define SCHEMACONFORMANCE_H
+
+#include <iosfwd>
+#include <string>
+
+// Runs the instance tests of the XML Schema test suite through ZOLSAX2Validator: those whose
+// first schema document has a target namespace, with that namespace and document handed to
+// addSchemaLocation. The answer must match the expected validity; results that do not are
+// held against an expectations file. Each test runs in a child process with bounded memory
+// and time, so one pathological schema cannot take the run down.
+class SchemaConformance {
+public:
+    // suiteDir holds xsdtests/. Prints the figures and every change against expectedPath to
+    // out; with update, rewrites that file instead. Answers the process's exit status.
+    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out);
+    // Runs one test and prints its outcome and log.
+    static int show(const std::string& suiteDir, const std::string& id, std::ostream& out);
+};
+
+#endif

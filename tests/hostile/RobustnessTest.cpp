@@ -1,0 +1,315 @@
+// Callbacks that throw, running out of memory, and many parsers and validators alive in
+// every order: afterwards the same objects (or fresh ones) still parse correctly.
+
+#include "FailingAllocation.h"
+#include "HostileSupport.h"
+
+#include <xercesc/util/XMLExceptMsgs.hpp>
+#include <xercesc/util/XMLString.hpp>
+#include <xercesc/util/XMLUniDefs.hpp>
+#include <xercesc/util/RuntimeException.hpp>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+using hostile::Outcome;
+
+namespace {
+
+const char RICH[] = "<?xml version='1.0'?><?a b?><r x='1'>t<e y='2'/>u<?c d?><f>v</f></r>";
+const char RICH_TRACE[] = "?a b(r x=1 \"t\"(e y=2 )e\"u\"?c d(f \"v\")f)r";
+
+enum class Kind { ZOL, STD, INT, XERCES };
+
+// Throws at the n-th callback of any kind (counting from 1), then records like Trace.
+struct Thrower {
+    testsupport::Trace trace;
+    int countdown = 0;
+    Kind kind = Kind::STD;
+
+    void tick()
+    {
+        if (countdown > 0 && --countdown == 0) {
+            switch (kind) {
+            case Kind::ZOL:
+                throw ZOLException("from callback");
+            case Kind::STD:
+                throw std::runtime_error("from callback");
+            case Kind::INT:
+                throw 42;
+            case Kind::XERCES:
+                ThrowXML(xercesc::RuntimeException, xercesc::XMLExcepts::Gen_ParseInProgress);
+            }
+        }
+    }
+    static void onStart(void* u, const char* n, const char** a)
+    {
+        static_cast<Thrower*>(u)->tick();
+        testsupport::Trace::onStart(&static_cast<Thrower*>(u)->trace, n, a);
+    }
+    static void onEnd(void* u, const char* n)
+    {
+        static_cast<Thrower*>(u)->tick();
+        testsupport::Trace::onEnd(&static_cast<Thrower*>(u)->trace, n);
+    }
+    static void onCharacters(void* u, const char* t, int l)
+    {
+        static_cast<Thrower*>(u)->tick();
+        testsupport::Trace::onCharacters(&static_cast<Thrower*>(u)->trace, t, l);
+    }
+    static void onPI(void* u, const char* t, const char* d)
+    {
+        static_cast<Thrower*>(u)->tick();
+        testsupport::Trace::onPI(&static_cast<Thrower*>(u)->trace, t, d);
+    }
+};
+
+// A log that throws on its n-th record.
+class ThrowingLog : public ZOLLog {
+public:
+    int countdown = 0;
+    void logEvent(const ZOLLogEvent&) override
+    {
+        if (countdown > 0 && --countdown == 0)
+            throw std::runtime_error("from log");
+    }
+};
+
+} // namespace
+
+TEST(Robustness, CallbacksThrowingAtEveryEvent)
+{
+    for (bool secure : {false, true}) {
+        for (Kind kind : {Kind::ZOL, Kind::STD, Kind::INT, Kind::XERCES}) {
+            Thrower thrower;
+            ZOLMemoryLog log;
+            ZOLSAX2Parser parser(&thrower, &log, Thrower::onStart, Thrower::onEnd, Thrower::onCharacters, Thrower::onPI);
+            parser.setSecureProcessing(secure);
+            // RICH has 11 events; each one throws once.
+            for (int n = 1; n <= 11; ++n) {
+                thrower.kind = kind;
+                thrower.countdown = n;
+                thrower.trace = testsupport::Trace();
+                log.clear();
+                std::string caught;
+                try {
+                    parser.parseString(RICH);
+                    caught = "none";
+                } catch (const ZOLException& e) {
+                    caught = e.getMessage().chars();
+                } catch (const std::runtime_error& e) {
+                    caught = e.what();
+                } catch (int i) {
+                    caught = std::to_string(i);
+                }
+                if (kind == Kind::XERCES) {
+                    // The reader swallows its own exception type and reports a fatal error.
+                    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", caught) << n;
+                    EXPECT_EQ(1u, log.size()) << n;
+                } else {
+                    EXPECT_EQ(kind == Kind::INT ? "42" : "from callback", caught) << n;
+                    EXPECT_EQ(0u, log.size()) << n;
+                }
+                EXPECT_TRUE(parser.getPosition().isEmpty());
+                // The same parser parses the next document in full.
+                thrower.trace = testsupport::Trace();
+                parser.parseString(RICH);
+                EXPECT_EQ(RICH_TRACE, thrower.trace.str()) << n;
+            }
+        }
+    }
+}
+
+TEST(Robustness, LogThrowingFromTheErrorHandler)
+{
+    ThrowingLog log;
+    testsupport::Trace trace;
+    ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd, nullptr, nullptr);
+    ZOLSAX2Validator validator(&log);
+    hostile::ScratchDir dir;
+    const std::string bad = dir.write("bad.xml", "<r><a></r>");
+    const std::string good = dir.write("good.xml", "<r/>");
+    for (int round = 0; round < 50; ++round) {
+        log.countdown = 1;
+        EXPECT_THROW(parser.parseString("<r><a></r>"), std::runtime_error);
+        log.countdown = 1;
+        EXPECT_THROW(validator.validate(ZOLFile(bad.c_str())), std::runtime_error);
+    }
+    log.countdown = 0;
+    trace = testsupport::Trace();
+    parser.parseString("<r/>");
+    EXPECT_EQ("(r )r", trace.str());
+    EXPECT_TRUE(validator.validate(ZOLFile(good.c_str())));
+}
+
+TEST(Robustness, ParserRecoversFromOutOfMemory)
+{
+    for (bool secure : {false, true}) {
+        ZOLMemoryLog log;
+        testsupport::Trace trace;
+        ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd,
+                             testsupport::Trace::onCharacters, testsupport::Trace::onPI);
+        parser.setSecureProcessing(secure);
+        ZOLString huge;
+        hostile::setText(huge, "<r a='" + std::string(8u << 20, 'v') + "'/>");
+        for (int round = 0; round < 3; ++round) {
+            failing::arm(1u << 20);
+            const std::string message = testsupport::thrownMessage([&] { parser.parseString(huge); });
+            failing::disarm();
+            EXPECT_EQ("[ZSAX_F0003] Xerces OutOfMemoryException", message);
+            EXPECT_LT(0u, failing::refusals());
+            // Right after: the same parser, its callbacks and its mode.
+            trace = testsupport::Trace();
+            parser.parseString(RICH);
+            EXPECT_EQ(RICH_TRACE, trace.str());
+            if (secure) {
+                const std::string refused =
+                    testsupport::thrownMessage([&] { parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>"); });
+                EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", refused);
+            }
+        }
+        log.clear();
+        parser.parseString("<r>\xC3\xA9</r>");
+        EXPECT_EQ("", testsupport::render(log));
+    }
+}
+
+TEST(Robustness, ValidatorRecoversFromOutOfMemory)
+{
+    hostile::ScratchDir dir;
+    const std::string schema = dir.write(
+        "s.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
+                 "elementFormDefault='qualified'><xs:element name='r'><xs:complexType><xs:attribute name='a' "
+                 "type='xs:string'/></xs:complexType></xs:element></xs:schema>");
+    const std::string other = dir.write(
+        "other.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
+                     "elementFormDefault='qualified'><xs:element name='r'><xs:complexType><xs:attribute name='b' "
+                     "type='xs:string'/></xs:complexType></xs:element></xs:schema>");
+    const std::string huge = dir.write("huge.xml", "<r xmlns='urn:s' a='" + std::string(8u << 20, 'v') + "'/>");
+    const std::string good = dir.write("good.xml", "<r xmlns='urn:s' a='1'/>");
+    const std::string bad = dir.write("bad.xml", "<r xmlns='urn:s' b='1'/>");
+    for (bool secure : {false, true}) {
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        validator.setSecureProcessing(secure);
+        validator.addSchemaLocation("urn:s", schema.c_str());
+        for (int round = 0; round < 3; ++round) {
+            log.clear();
+            failing::arm(1u << 20);
+            const bool answer = validator.validate(ZOLFile(huge.c_str()));
+            failing::disarm();
+            EXPECT_FALSE(answer);
+            EXPECT_NE(std::string::npos, testsupport::render(log).find("FATAL ZSAX_F0003 Xerces OutOfMemoryException"))
+                << testsupport::render(log);
+            // Right after: the same validator with its schema.
+            log.clear();
+            EXPECT_TRUE(validator.validate(ZOLFile(good.c_str()))) << testsupport::render(log);
+            EXPECT_FALSE(validator.validate(ZOLFile(bad.c_str())));
+        }
+        // A schema location given after the failure replaces the old one on the new reader.
+        failing::arm(1u << 20);
+        EXPECT_FALSE(validator.validate(ZOLFile(huge.c_str())));
+        failing::disarm();
+        validator.addSchemaLocation("urn:s", other.c_str());
+        log.clear();
+        EXPECT_TRUE(validator.validate(ZOLFile(bad.c_str()))) << testsupport::render(log);
+    }
+}
+
+TEST(Robustness, ThousandsOfParsersAndValidatorsInAnyOrder)
+{
+    hostile::ScratchDir dir;
+    const std::string doc = dir.write("doc.xml", RICH);
+    ZOLMemoryLog log;
+    std::vector<std::unique_ptr<ZOLSAX2Parser>> parsers;
+    std::vector<std::unique_ptr<ZOLSAX2Validator>> validators;
+    testsupport::Trace trace;
+    unsigned state = 12345;
+    auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
+    for (int step = 0; step < 4000; ++step) {
+        switch (next() % 6) {
+        case 0:
+        case 1:
+            parsers.emplace_back(new ZOLSAX2Parser(&trace, &log, testsupport::Trace::onStart, nullptr, nullptr, nullptr));
+            parsers.back()->setSecureProcessing(next() % 2 == 0);
+            break;
+        case 2:
+            validators.emplace_back(new ZOLSAX2Validator(&log));
+            validators.back()->setSecureProcessing(next() % 2 == 0);
+            break;
+        case 3:
+            if (!parsers.empty())
+                parsers.erase(parsers.begin() + static_cast<long>(next() % parsers.size()));
+            break;
+        case 4:
+            if (!validators.empty())
+                validators.erase(validators.begin() + static_cast<long>(next() % validators.size()));
+            break;
+        default:
+            if (!parsers.empty() && step % 7 == 0)
+                parsers[next() % parsers.size()]->parseFile(ZOLFile(doc.c_str()));
+            if (!validators.empty() && step % 11 == 0) {
+                EXPECT_TRUE(validators[next() % validators.size()]->validate(ZOLFile(doc.c_str())));
+            }
+            while (parsers.size() > 40)
+                parsers.erase(parsers.begin());
+            while (validators.size() > 40)
+                validators.erase(validators.begin());
+        }
+    }
+    // Destroyed newest first, then a fresh pair works.
+    while (!parsers.empty())
+        parsers.pop_back();
+    validators.clear();
+    EXPECT_EQ(0u, log.size()) << testsupport::render(log);
+    trace = testsupport::Trace();
+    ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, nullptr, nullptr, nullptr);
+    parser.parseString("<r/>");
+    EXPECT_EQ("(r ", trace.str());
+    ZOLSAX2Validator validator(&log);
+    EXPECT_TRUE(validator.validate(ZOLFile(doc.c_str())));
+}
+
+namespace {
+
+// Each start tag at depth below limit makes a new parser and a new validator, parses the
+// same document with them from inside the callback, and destroys them there.
+struct Nest {
+    int depth = 0;
+    int limit = 0;
+    int parsers = 0;
+    std::string path;
+    static void onStart(void* u, const char*, const char**)
+    {
+        Nest* n = static_cast<Nest*>(u);
+        if (n->depth >= n->limit)
+            return;
+        ++n->depth;
+        ++n->parsers;
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        ZOLSAX2Parser parser(u, &log, onStart, nullptr, nullptr, nullptr);
+        parser.setSecureProcessing(n->depth % 2 == 0);
+        parser.parseString("<a><b/></a>");
+        if (!validator.validate(ZOLFile(n->path.c_str())))
+            throw std::runtime_error("validation failed at depth " + std::to_string(n->depth));
+        --n->depth;
+    }
+};
+
+} // namespace
+
+TEST(Robustness, ParsersCreatedAndDestroyedInsideCallbacks)
+{
+    hostile::ScratchDir dir;
+    Nest nest;
+    nest.limit = 12;
+    nest.path = dir.write("doc.xml", "<r/>");
+    ZOLMemoryLog log;
+    ZOLSAX2Parser outer(&nest, &log, Nest::onStart, nullptr, nullptr, nullptr);
+    outer.parseString("<r/>");
+    // Each start tag below the limit opens two more levels: 2^12 - 1 parsers in all.
+    EXPECT_EQ(4095, nest.parsers);
+    EXPECT_EQ(0u, log.size());
+}
