@@ -52,10 +52,9 @@ const char* const COUNTRIES[] = {"United States", "Germany", "Japan", "Brazil", 
 // Mostly non-ASCII words: 2-byte (Latin, Greek, Cyrillic), 3-byte (CJK, Hangul) and
 // 4-byte (emoji, mathematical letters, Gothic) characters, with some ASCII between.
 const char* const UNICODE_WORDS[] = {
-    "café",         "naïve",       "Größe",     "straße",      "señor",    "ελληνικά",   "Αθήνα",
-    "русский",      "Москва",      "日本語",    "東京都",      "中文字符", "한국어",     "서울",
-    "😀",           "🚀🌍",        "𝒜𝒷𝒸",       "𝔘𝔫𝔦𝔠𝔬𝔡𝔢",    "𐌰𐌱𐌲",      "data",       "x",
-    "€100",         "½",           "→",         "∑∫√",         "ﬁn",       "𝟙𝟚𝟛",        "🎉🎊🎈",
+    "café",   "naïve",    "Größe",  "straße", "señor", "ελληνικά", "Αθήνα", "русский", "Москва", "日本語",
+    "東京都", "中文字符", "한국어", "서울",   "😀",     "🚀🌍",       "𝒜𝒷𝒸",   "𝔘𝔫𝔦𝔠𝔬𝔡𝔢", "𐌰𐌱𐌲",    "data",
+    "x",      "€100",     "½",      "→",      "∑∫√",   "ﬁn",       "𝟙𝟚𝟛",   "🎉🎊🎈",
 };
 
 const char* const UNICODE_NAMES[] = {"título", "名前", "описание", "préfixe", "δεδομένα", "항목", "Größe"};
@@ -127,13 +126,12 @@ void mixedRecord(Output& out, Random& r, unsigned long long n)
     out << "    <quantity>" << static_cast<unsigned long long>(r.between(1, 20)) << "</quantity>\n";
     out << "    <name>" << words(r, WORDS, r.between(2, 5)) << "</name>\n";
     out << "    <payment>Creditcard, Personal Check, Cash</payment>\n";
-    out << "    <description>\n      <text>" << words(r, WORDS, r.between(5, 30)) << " <bold>"
-        << r.pick(WORDS) << "</bold> " << words(r, WORDS, r.between(3, 20)) << " &amp; <keyword>"
-        << r.pick(WORDS) << "</keyword> " << words(r, WORDS, r.between(3, 15)) << "</text>\n    </description>\n";
+    out << "    <description>\n      <text>" << words(r, WORDS, r.between(5, 30)) << " <bold>" << r.pick(WORDS)
+        << "</bold> " << words(r, WORDS, r.between(3, 20)) << " &amp; <keyword>" << r.pick(WORDS) << "</keyword> "
+        << words(r, WORDS, r.between(3, 15)) << "</text>\n    </description>\n";
     out << "    <shipping>Will ship internationally</shipping>\n";
     for (unsigned k = r.between(1, 3); k > 0; --k)
-        out << "    <incategory category=\"category" << static_cast<unsigned long long>(r.between(1, 500))
-            << "\"/>\n";
+        out << "    <incategory category=\"category" << static_cast<unsigned long long>(r.between(1, 500)) << "\"/>\n";
     out << "    <mailbox>\n";
     for (unsigned k = r.between(0, 2); k > 0; --k)
         out << "      <mail><from>" << r.pick(WORDS) << " mailto:" << r.pick(WORDS) << "@example.com</from><to>"
@@ -145,7 +143,7 @@ void mixedRecord(Output& out, Random& r, unsigned long long n)
 
 void attributesRecord(Output& out, Random& r, unsigned long long n)
 {
-    static const char* const NAMES[] = {"key",   "name",  "type",    "status", "owner", "created", "modified",
+    static const char* const NAMES[] = {"key",   "name",  "type",    "status", "owner", "created",  "modified",
                                         "size",  "color", "weight",  "region", "code",  "priority", "lang",
                                         "class", "style", "version", "ref",    "group", "unit"};
     // Mostly a handful of attributes, sometimes more than most elements carry.
@@ -185,8 +183,8 @@ void textRecord(Output& out, Random& r, unsigned long long n)
 void unicodeRecord(Output& out, Random& r, unsigned long long n)
 {
     const char* name = r.pick(UNICODE_NAMES);
-    out << "  <" << name << " n=\"" << n << "\" titre=\"" << words(r, UNICODE_WORDS, r.between(1, 3))
-        << "\" 名=\"" << r.pick(UNICODE_WORDS) << "\">\n";
+    out << "  <" << name << " n=\"" << n << "\" titre=\"" << words(r, UNICODE_WORDS, r.between(1, 3)) << "\" 名=\""
+        << r.pick(UNICODE_WORDS) << "\">\n";
     out << "    <texte>" << words(r, UNICODE_WORDS, r.between(5, 40)) << "</texte>\n";
     out << "    <note lang=\"el\">" << words(r, UNICODE_WORDS, r.between(2, 10)) << "</note>\n";
     out << "  </" << name << ">\n";
@@ -207,8 +205,8 @@ struct Shape {
 };
 
 const Shape SHAPES[] = {
-    {"mixed", "site", 1, mixedRecord},     {"attributes", "table", 2, attributesRecord},
-    {"text", "doc", 3, textRecord},        {"unicode", "racine", 4, unicodeRecord},
+    {"mixed", "site", 1, mixedRecord}, {"attributes", "table", 2, attributesRecord},
+    {"text", "doc", 3, textRecord},    {"unicode", "racine", 4, unicodeRecord},
     {"pi", "log", 5, piRecord},
 };
 

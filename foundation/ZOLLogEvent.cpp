@@ -34,8 +34,7 @@ const char* ZOLLogEvent::levelName(int level) noexcept
 
 ZOLLogEvent::ZOLLogEvent(const ZOLString& text, const ZOLString& code, int level, const ZOLString& detail)
     : text(text), code(code), level(level), detail(detail)
-{
-}
+{}
 
 ZOLLogEvent::ZOLLogEvent(const ZOLLogEvent& other) = default;
 

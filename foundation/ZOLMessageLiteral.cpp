@@ -4,8 +4,7 @@
 
 ZOLMessageLiteral::ZOLMessageLiteral(const ZOLString& id, const ZOLString& text, const ZOLString& severity)
     : ZOLParameterizedTextLiteral(id, text), level(ZOLLogEvent::levelFromName(severity)), messageCode(id)
-{
-}
+{}
 
 ZOLMessageLiteral::ZOLMessageLiteral(const ZOLMessageLiteral& other) = default;
 

@@ -11,8 +11,7 @@ struct ParameterSet {
 
 ZOLParameterizedTextLiteral::ZOLParameterizedTextLiteral(const ZOLString& id, const ZOLString& text)
     : ZOLTextLiteral(id, text)
-{
-}
+{}
 
 ZOLParameterizedTextLiteral::ZOLParameterizedTextLiteral(const ZOLParameterizedTextLiteral& other) = default;
 

@@ -11,38 +11,77 @@ const ZOLString ZOLString::emptyString;
 
 namespace {
 
-// Converts on from where progress stopped in data, a buffer of capacity + 1 bytes that is
-// either inlineBuffer or owned heap storage, up to the text's NUL, and sets length. Text
-// that does not fit moves to heap buffers, each at least twice the size of the last, so
-// the text is still read once. If an allocation fails, data is left as the empty inline
-// buffer and length is not touched.
-__attribute__((noinline)) void convertUtf16Rest(zolutf::Progress progress, char*& data, std::size_t& length,
-                                                 std::size_t& capacity, char* inlineBuffer)
+// Moves the used bytes of data, a buffer of capacity + 1 bytes that is either inlineBuffer
+// or owned heap storage, to a heap buffer at least twice the size; returns where writing
+// goes on. If the allocation fails, data is left as the empty inline buffer.
+__attribute__((noinline)) char* grow(char*& data, std::size_t& capacity, const char* out, char* inlineBuffer)
+{
+    const auto used = static_cast<std::size_t>(out - data);
+    const std::size_t grown = capacity < 127 ? 255 : 2 * capacity + 1;
+    auto* bigger = static_cast<char*>(std::malloc(grown + 1));
+    if (bigger == nullptr) {
+        if (data != inlineBuffer)
+            std::free(data);
+        data = inlineBuffer;
+        capacity = ZOLString::INLINE_CAPACITY;
+        data[0] = '\0';
+        throw std::bad_alloc();
+    }
+    std::memcpy(bigger, data, used);
+    if (data != inlineBuffer)
+        std::free(data);
+    data = bigger;
+    capacity = grown;
+    return data + used;
+}
+
+// Converts on from where progress stopped in data (as for grow) up to the text's NUL, and
+// sets length. Text that does not fit moves to ever larger heap buffers, so it is still
+// read once. If an allocation fails, length is not touched.
+__attribute__((noinline)) void convertUtf16RestPortable(zolutf::Progress progress, char*& data, std::size_t& length,
+                                                        std::size_t& capacity, char* inlineBuffer)
 {
     for (;;) {
         progress = zolutf::utf16zToUtf8(progress.text, progress.out, data + capacity + 1);
         if (progress.ended)
             break;
-        const auto used = static_cast<std::size_t>(progress.out - data);
-        const std::size_t grown = capacity < 127 ? 255 : 2 * capacity + 1;
-        auto* bigger = static_cast<char*>(std::malloc(grown + 1));
-        if (bigger == nullptr) {
-            if (data != inlineBuffer)
-                std::free(data);
-            data = inlineBuffer;
-            capacity = ZOLString::INLINE_CAPACITY;
-            data[0] = '\0';
-            throw std::bad_alloc();
-        }
-        std::memcpy(bigger, data, used);
-        if (data != inlineBuffer)
-            std::free(data);
-        data = bigger;
-        capacity = grown;
-        progress.out = data + used;
+        progress.out = grow(data, capacity, progress.out, inlineBuffer);
     }
     *progress.out = '\0';
     length = static_cast<std::size_t>(progress.out - data);
+}
+
+#if defined(ZOLUTF_WIDE)
+// The same with the block converter.
+__attribute__((noinline)) ZOLUTF_WIDE_TARGET void convertUtf16RestWide(zolutf::Progress progress, char*& data,
+                                                                       std::size_t& length, std::size_t& capacity,
+                                                                       char* inlineBuffer)
+{
+    for (;;) {
+        progress = zolutf::utf16zToUtf8WideBody(progress.text, progress.out, data + capacity + 1);
+        if (progress.ended)
+            break;
+        progress.out = grow(data, capacity, progress.out, inlineBuffer);
+    }
+    *progress.out = '\0';
+    length = static_cast<std::size_t>(progress.out - data);
+}
+#endif
+
+// Decided once, when the library loads; until then the portable converter is used.
+const bool wideConverter = zolutf::haveWideConverter();
+
+// convertRest with the fastest converter this processor runs.
+inline void convertUtf16Rest(zolutf::Progress progress, char*& data, std::size_t& length, std::size_t& capacity,
+                             char* inlineBuffer)
+{
+#if defined(ZOLUTF_WIDE)
+    if (wideConverter) {
+        convertUtf16RestWide(progress, data, length, capacity, inlineBuffer);
+        return;
+    }
+#endif
+    convertUtf16RestPortable(progress, data, length, capacity, inlineBuffer);
 }
 
 // The rare part of destruction, kept out of line so that the common case needs no frame.
@@ -55,8 +94,7 @@ __attribute__((noinline)) void freeStorage(char16_t* wide, char* data, const cha
 
 } // namespace
 
-ZOLString::ZOLString() noexcept
-    : data_(inline_), length_(0), capacity_(INLINE_CAPACITY), wide_(nullptr)
+ZOLString::ZOLString() noexcept : data_(inline_), length_(0), capacity_(INLINE_CAPACITY), wide_(nullptr)
 {
     inline_[0] = '\0';
 }
@@ -111,10 +149,9 @@ ZOLString::ZOLString(ZOLString&& other) noexcept : ZOLString()
     *this = static_cast<ZOLString&&>(other);
 }
 
-ZOLString::~ZOLString()
+void ZOLString::releaseStorage() noexcept
 {
-    if (wide_ != nullptr || data_ != inline_)
-        freeStorage(wide_, data_, inline_);
+    freeStorage(wide_, data_, inline_);
 }
 
 ZOLString& ZOLString::operator=(const ZOLString& other)

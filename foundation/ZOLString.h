@@ -31,7 +31,12 @@ public:
     // Takes over other's storage and leaves other empty.
     ZOLString(ZOLString&& other) noexcept;
     // Releases the heap storage, if any.
-    ~ZOLString();
+    // Inline so that the common case, a short string without a wide form, costs no call.
+    ~ZOLString()
+    {
+        if (wide_ != nullptr || data_ != inline_)
+            releaseStorage();
+    }
 
     // Replaces the text with other's.
     ZOLString& operator=(const ZOLString& other);
@@ -75,6 +80,8 @@ private:
     void reserve(std::size_t capacity);
     void dropWide() noexcept;
     void release() noexcept;
+    // Frees the heap text and the wide form; the destructor's rare case.
+    void releaseStorage() noexcept;
     bool isInline() const noexcept { return data_ == inline_; }
 
     char* data_;

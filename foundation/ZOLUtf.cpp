@@ -4,6 +4,33 @@
 
 namespace zolutf {
 
+#if defined(ZOLUTF_WIDE)
+
+bool haveWideConverter() noexcept
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+ZOLUTF_WIDE_TARGET Progress utf16zToUtf8Wide(const char16_t* text, char* out, const char* outEnd) noexcept
+{
+    return utf16zToUtf8WideBody(text, out, outEnd);
+}
+
+#else
+
+bool haveWideConverter() noexcept
+{
+    return false;
+}
+
+Progress utf16zToUtf8Wide(const char16_t* text, char* out, const char* outEnd) noexcept
+{
+    return utf16zToUtf8(text, out, outEnd);
+}
+
+#endif
+
 std::size_t utf16ToUtf8(const char16_t* text, std::size_t count, char* out) noexcept
 {
     const char16_t* p = text;

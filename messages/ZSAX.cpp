@@ -54,13 +54,19 @@ ZSAX::MessageInstance ZSAX::XERCES_OUT_OF_MEMORY("3", "Xerces OutOfMemoryExcepti
 ZSAX::MessageInstance_String ZSAX::XERCES_XML_EXCEPTION("4", "Xerces XMLException: {0}", "FATAL");
 ZSAX::MessageInstance_String ZSAX::XML_PARSE_FAILED("5", "Failed to parse XML file: {0}", "FATAL");
 ZSAX::MessageInstance_String_String ZSAX::XML_UTF_DATAFORMAT_ERROR(
-    "6", "An XML format error occurred during parsing the file ({0}:{1}): Please make sure the file is in the XML format",
+    "6",
+    "An XML format error occurred during parsing the file ({0}:{1}): Please make sure the file is in the XML format",
     "ERROR");
 
 // Constant-initialised: the addresses are in place before any constructor runs.
 ZOLTextLiteral* ZSAX::textLiterals[7] = {
-    &SAX_PARSE_ERROR, &XERCES_INITIALIZATION_ERROR, &XERCES_OUT_OF_MEMORY, &XERCES_XML_EXCEPTION,
-    &XML_PARSE_FAILED, &XML_UTF_DATAFORMAT_ERROR, nullptr,
+    &SAX_PARSE_ERROR,
+    &XERCES_INITIALIZATION_ERROR,
+    &XERCES_OUT_OF_MEMORY,
+    &XERCES_XML_EXCEPTION,
+    &XML_PARSE_FAILED,
+    &XML_UTF_DATAFORMAT_ERROR,
+    nullptr,
 };
 
 // Registers the catalogue with the foundation once, after all six messages exist.

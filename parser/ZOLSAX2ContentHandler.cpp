@@ -2,6 +2,7 @@
 
 #include <xercesc/sax2/Attributes.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -18,8 +19,7 @@ ZOLSAX2ContentHandler::ZOLSAX2ContentHandler(void* userData, StartElementCallbac
     : parsing(false), userData(userData), startElementCallback(startElementCallback),
       endElementCallback(endElementCallback), charactersCallback(charactersCallback),
       processingInstructionCallback(processingInstructionCallback), locator(nullptr)
-{
-}
+{}
 
 ZOLSAX2ContentHandler::~ZOLSAX2ContentHandler() = default;
 
@@ -96,13 +96,17 @@ constexpr XMLSize_t slotsWithEntries(XMLSize_t n)
 
 } // namespace
 
-void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
-                                         const xercesc::Attributes& attrs)
+namespace {
+
+// The start of an element with n > 0 attributes, kept apart so that the common case without
+// any needs neither its stack arrays nor its cleanup.
+__attribute__((noinline)) void startElementWithAttributes(StartElementCallback callback, void* userData,
+                                                          const XMLCh* qname, const xercesc::Attributes& attrs,
+                                                          XMLSize_t n)
 {
-    if (startElementCallback == nullptr)
-        return;
+    // Attribute counts up to this are converted without touching the heap.
+    constexpr XMLSize_t INLINE_ATTRIBUTES = 16;
     const ZOLString name(qname);
-    const XMLSize_t n = attrs.getLength();
 
     // Common attribute counts use the stack; more take one allocation for both arrays.
     StringSlot inlineStrings[2 * INLINE_ATTRIBUTES];
@@ -123,7 +127,24 @@ void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const,
     }
     entries[2 * n] = nullptr;
     entries[2 * n + 1] = nullptr;
-    startElementCallback(userData, name.chars(), entries);
+    callback(userData, name.chars(), entries);
+}
+
+} // namespace
+
+void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
+                                         const xercesc::Attributes& attrs)
+{
+    if (startElementCallback == nullptr)
+        return;
+    const XMLSize_t n = attrs.getLength();
+    if (n != 0) {
+        startElementWithAttributes(startElementCallback, userData, qname, attrs, n);
+        return;
+    }
+    const ZOLString name(qname);
+    const char* noAttributes[2] = {nullptr, nullptr};
+    startElementCallback(userData, name.chars(), noAttributes);
 }
 
 void ZOLSAX2ContentHandler::startPrefixMapping(const XMLCh* const, const XMLCh* const) {}

@@ -44,9 +44,6 @@ public:
 private:
     friend class ZOLSAX2Parser;
 
-    // Attribute counts up to this are converted without touching the heap.
-    static constexpr XMLSize_t INLINE_ATTRIBUTES = 16;
-
     bool parsing;
     void* userData;
     StartElementCallback startElementCallback;

@@ -36,8 +36,8 @@ ZOLString identifiers(const ZOLString& publicId, const ZOLString& systemId)
 } // namespace
 
 ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
-    : log(log), securityManager(nullptr), trustedSet(false), refusals(0), trustedRequested(false),
-      requestLine("0"), requestColumn("0")
+    : log(log), securityManager(nullptr), trustedSet(false), refusals(0), trustedRequested(false), requestLine("0"),
+      requestColumn("0")
 {
     securityManager = new xercesc::SecurityManager();
     securityManager->setEntityExpansionLimit(EXPANSION_LIMIT);
@@ -88,9 +88,8 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     case xercesc::XMLResourceIdentifier::SchemaGrammar: {
         const ZOLString targetNamespace = text(resource->getNameSpace());
         if (!trustedSet || systemId != trustedLocation || targetNamespace != trustedNamespace) {
-            const ZOLString what = targetNamespace.isEmpty()
-                                       ? ZOLString("schema hint without namespace")
-                                       : "schema hint for namespace '" + targetNamespace + "'";
+            const ZOLString what = targetNamespace.isEmpty() ? ZOLString("schema hint without namespace")
+                                                             : "schema hint for namespace '" + targetNamespace + "'";
             return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
         }
         trustedRequested = true;
@@ -130,8 +129,7 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     return new xercesc::LocalFileInputSource(resource->getBaseURI(), normalized.getRawBuffer());
 }
 
-xercesc::InputSource* ZOLSAX2EntityGuard::refuse(const xercesc::XMLResourceIdentifier& resource,
-                                                 const ZOLString& what)
+xercesc::InputSource* ZOLSAX2EntityGuard::refuse(const xercesc::XMLResourceIdentifier& resource, const ZOLString& what)
 {
     ZOLString line("0");
     ZOLString column("0");
@@ -153,9 +151,8 @@ void ZOLSAX2EntityGuard::externalEntityDecl(const XMLCh* const name, const XMLCh
 
 void ZOLSAX2EntityGuard::elementDecl(const XMLCh* const, const XMLCh* const) {}
 
-void ZOLSAX2EntityGuard::attributeDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const,
-                                       const XMLCh* const, const XMLCh* const)
-{
-}
+void ZOLSAX2EntityGuard::attributeDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const, const XMLCh* const,
+                                       const XMLCh* const)
+{}
 
 void ZOLSAX2EntityGuard::internalEntityDecl(const XMLCh* const, const XMLCh* const) {}

@@ -63,8 +63,7 @@ public:
     xercesc::InputSource* resolveEntity(xercesc::XMLResourceIdentifier* resource) override;
 
     // Remembers external entity declarations, so a refusal can name the entity.
-    void externalEntityDecl(const XMLCh* const name, const XMLCh* const publicId,
-                            const XMLCh* const systemId) override;
+    void externalEntityDecl(const XMLCh* const name, const XMLCh* const publicId, const XMLCh* const systemId) override;
     void elementDecl(const XMLCh* const name, const XMLCh* const model) override;
     void attributeDecl(const XMLCh* const eName, const XMLCh* const aName, const XMLCh* const type,
                        const XMLCh* const mode, const XMLCh* const value) override;

@@ -63,8 +63,8 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
 
     reader = createConfiguredReader();
 
-    contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback,
-                                               charactersCallback, processingInstructionCallback);
+    contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback, charactersCallback,
+                                               processingInstructionCallback);
     reader->setContentHandler(contentHandler);
     errorHandler = new ZOLSAX2ErrorHandler(log);
     reader->setErrorHandler(errorHandler);
@@ -107,8 +107,7 @@ void ZOLSAX2Parser::parseStdIn()
 
 void ZOLSAX2Parser::parseString(const ZOLString& text)
 {
-    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(text.chars()), text.length(), "memory",
-                                      false);
+    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(text.chars()), text.length(), "memory", false);
     parse(&source);
 }
 

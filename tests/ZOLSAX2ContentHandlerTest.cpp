@@ -20,8 +20,7 @@ class FakeAttributes : public xercesc::Attributes {
 public:
     explicit FakeAttributes(std::vector<std::pair<std::u16string, std::u16string>> attributes)
         : attributes(std::move(attributes))
-    {
-    }
+    {}
     XMLSize_t getLength() const override { return attributes.size(); }
     const XMLCh* getURI(const XMLSize_t) const override { return u""; }
     const XMLCh* getLocalName(const XMLSize_t) const override { return u"unused"; }
@@ -90,6 +89,36 @@ TEST(ZOLSAX2ContentHandler, AttributeArrayHasTwoNEntriesThenTwoNulls)
         }
         handler.startElement(u"", u"e", u"e", FakeAttributes(attributes));
         EXPECT_EQ(std::to_string(2 * n) + " then null null", shape);
+    }
+}
+
+TEST(ZOLSAX2ContentHandler, NamesAndTextsOfEveryLengthArriveWhole)
+{
+    // Lengths on both sides of what a string holds without the heap, in ASCII and in
+    // characters of two, three and four bytes; with no attributes, and with attributes
+    // whose strings are partly on the heap.
+    const std::vector<std::pair<std::u16string, std::string>> units = {
+        {u"x", "x"}, {u"\u00E9", "\xC3\xA9"}, {u"\u4E2D", "\xE4\xB8\xAD"}, {u"\U0001F600", "\xF0\x9F\x98\x80"}};
+    for (const auto& unit : units) {
+        for (std::size_t count : {1u, 15u, 16u, 21u, 31u, 32u, 33u, 63u, 64u, 200u, 3000u}) {
+            std::u16string wide;
+            std::string narrow;
+            for (std::size_t i = 0; i < count; ++i) {
+                wide += unit.first;
+                narrow += unit.second;
+            }
+            testsupport::Trace trace;
+            ZOLSAX2ContentHandler handler = traceHandler(trace);
+            handler.startElement(u"", u"", wide.c_str(), FakeAttributes(Pairs{}));
+            handler.startElement(u"", u"", u"e", FakeAttributes(Pairs{{wide, u"v"}, {u"a", wide}}));
+            handler.characters(wide.c_str(), wide.size());
+            handler.processingInstruction(wide.c_str(), wide.c_str());
+            handler.endElement(u"", u"", wide.c_str());
+            EXPECT_EQ("(" + narrow + " (e " + narrow + "=v a=" + narrow + " \"" + narrow + "\"?" + narrow + " " +
+                          narrow + ")" + narrow,
+                      trace.str())
+                << count << " units";
+        }
     }
 }
 
@@ -174,7 +203,9 @@ TEST(ZOLSAX2ContentHandler, CallbackExceptionsPassOutUnchanged)
     auto throwing = [](void*, const char* name, const char**) { throw ZOLException(ZOLString(name)); };
     ZOLSAX2ContentHandler handler(nullptr, throwing, nullptr, nullptr, nullptr);
     EXPECT_EQ("boom", testsupport::thrownMessage([&] {
-                  handler.startElement(u"", u"x", u"boom", FakeAttributes(Pairs{{u"a", u"1"}, {u"b", u"2"}}));
+                  // One value on the heap, which has to be released on the way out.
+                  handler.startElement(u"", u"x", u"boom",
+                                       FakeAttributes(Pairs{{u"a", u"1"}, {u"b", std::u16string(100, u'2')}}));
               }));
 }
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 using testsupport::TempFile;
-using testsupport::Trace;
 using testsupport::thrownMessage;
+using testsupport::Trace;
 
 static_assert(!std::is_copy_constructible<ZOLSAX2Parser>::value, "parsers must not be copied");
 static_assert(!std::is_copy_assignable<ZOLSAX2Parser>::value, "parsers must not be copied");

@@ -22,8 +22,7 @@ class TwoLiterals : public ZOLTextLiteralsCollection {
 public:
     TwoLiterals(const char* documentId, ZOLTextLiteral* first, ZOLTextLiteral* second)
         : documentId(documentId), literals{first, second, nullptr}
-    {
-    }
+    {}
 
 protected:
     const ZOLString& getDocumentId() const override { return documentId; }
@@ -47,7 +46,8 @@ TEST(ZOLParameterizedTextLiteral, SubstitutesPlaceholdersInAnyOrderAndRepetition
 
 TEST(ZOLParameterizedTextLiteral, LeavesUnsetAndMalformedPlaceholdersAlone)
 {
-    EXPECT_EQ("a {1} {x} {} {12} { 0} {", format(ZOLParameterizedTextLiteral("1", "{0} {1} {x} {} {12} { 0} {"), {"a"}));
+    EXPECT_EQ("a {1} {x} {} {12} { 0} {",
+              format(ZOLParameterizedTextLiteral("1", "{0} {1} {x} {} {12} { 0} {"), {"a"}));
     // A handle that was never filled still formats and is released.
     const ZOLParameterizedTextLiteral literal("1", "x{0}y");
     EXPECT_EQ("x{0}y", std::string(literal.createParametrizedText(literal.prapareForParameters()).chars()));

@@ -57,15 +57,18 @@ std::string viaCount(const std::u16string& text)
     return std::string(out.data(), zolutf::utf16ToUtf8(text.data(), text.size(), out.data()));
 }
 
-// Converts with utf16zToUtf8 into windows of the given size, growing them the way
-// ZOLString does, and checks that nothing is written at or past a window's end.
-std::string viaTerminated(const char16_t* text, std::size_t window)
+using TerminatedConverter = zolutf::Progress (*)(const char16_t*, char*, const char*) noexcept;
+
+// Converts with a NUL-terminated converter into windows of the given size, taking the
+// output out of each the way ZOLString moves it to a bigger buffer, and checks that
+// nothing is written at or past a window's end.
+std::string viaTerminated(const char16_t* text, std::size_t window, TerminatedConverter convert = zolutf::utf16zToUtf8)
 {
     std::string result;
     std::vector<char> buffer(window + 64, '#');
     const char16_t* p = text;
     for (;;) {
-        const zolutf::Progress progress = zolutf::utf16zToUtf8(p, buffer.data(), buffer.data() + window);
+        const zolutf::Progress progress = convert(p, buffer.data(), buffer.data() + window);
         for (std::size_t i = window; i < buffer.size(); ++i)
             EXPECT_EQ('#', buffer[i]) << "written past the window at " << i;
         result.append(buffer.data(), progress.out);
@@ -76,8 +79,9 @@ std::string viaTerminated(const char16_t* text, std::size_t window)
             return result;
         }
         // No room left means progress was made unless the window is too small to begin with.
-        EXPECT_GE(window, zolutf::UTF8Z_ROOM);
-        if (window < zolutf::UTF8Z_ROOM)
+        const std::size_t room = convert == zolutf::utf16zToUtf8 ? zolutf::UTF8Z_ROOM : zolutf::UTF8Z_WIDE_ROOM;
+        EXPECT_GE(window, room);
+        if (window < room)
             return result;
     }
 }
@@ -145,6 +149,11 @@ TEST(ZOLUtf, EdgeCasesAgreeWithReference)
         EXPECT_EQ(expected, viaCount(text));
         for (std::size_t window : {16u, 17u, 20u, 32u, 64u, 1024u})
             EXPECT_EQ(expected, viaTerminated(text.c_str(), window)) << "window " << window;
+        if (zolutf::haveWideConverter()) {
+            for (std::size_t window : {40u, 41u, 47u, 64u, 1024u})
+                EXPECT_EQ(expected, viaTerminated(text.c_str(), window, zolutf::utf16zToUtf8Wide))
+                    << "window " << window;
+        }
         EXPECT_EQ(expected, std::string(ZOLString(text.c_str()).chars()));
     }
 }
@@ -181,6 +190,10 @@ TEST(ZOLUtf, RandomTextAgreesWithReferenceAtEveryAlignment)
         start[text.size()] = u'\0';
         const std::string expected = reference(text);
         EXPECT_EQ(expected, viaTerminated(start, 16 + random() % 64));
+        if (zolutf::haveWideConverter()) {
+            const std::size_t window = zolutf::UTF8Z_WIDE_ROOM + random() % 64;
+            EXPECT_EQ(expected, viaTerminated(start, window, zolutf::utf16zToUtf8Wide));
+        }
         const ZOLString string(start);
         EXPECT_EQ(expected, std::string(string.chars(), string.length()));
     }
@@ -202,7 +215,68 @@ TEST(ZOLUtf, TerminatedTextEndingAtPageEndIsNotReadBeyond)
         start[length] = u'\0';
         const std::string expected = reference(std::u16string(start, length));
         EXPECT_EQ(expected, viaTerminated(start, 64));
+        if (zolutf::haveWideConverter()) {
+            EXPECT_EQ(expected, viaTerminated(start, 64, zolutf::utf16zToUtf8Wide));
+        }
         EXPECT_EQ(expected, std::string(ZOLString(start).chars()));
     }
     munmap(map, 2 * page);
+}
+
+TEST(ZOLUtf, BlockConverterJoinsPairsAcrossBlocksAndWindowEnds)
+{
+    if (!zolutf::haveWideConverter())
+        GTEST_SKIP() << "no AVX2";
+    // A pair at every position around the edges of eight-unit blocks, between runs of
+    // two- and three-byte characters and ASCII, a lone half next to it, and every window
+    // size around the block converter's room, so that a pair opened by one block is
+    // finished by the next block or at the end of a window.
+    alignas(16) char16_t storage[96];
+    for (const char16_t filler : {u'a', u'\u00E9', u'\u4E2D'}) {
+        for (std::size_t at = 0; at < 24; ++at) {
+            for (int variant = 0; variant < 3; ++variant) {
+                std::u16string text(40, filler);
+                // U+10F801: every bit of the high half's low pair of bits counts.
+                text[at] = 0xDBFE;
+                text[at + 1] = 0xDC01;
+                if (variant == 1)
+                    text[at + 2] = 0xDBFF; // a lone high half right after the pair
+                if (variant == 2)
+                    text[at] = 0xDC00; // two low halves
+                std::copy(text.begin(), text.end(), storage);
+                storage[text.size()] = u'\0';
+                const std::string expected = reference(text);
+                for (std::size_t window = zolutf::UTF8Z_WIDE_ROOM; window < 90; ++window)
+                    ASSERT_EQ(expected, viaTerminated(storage, window, zolutf::utf16zToUtf8Wide))
+                        << "pair at " << at << ", variant " << variant << ", window " << window;
+                EXPECT_EQ(expected, std::string(ZOLString(storage).chars()));
+            }
+        }
+    }
+}
+
+TEST(ZOLUtf, BlockConverterEndsAtNulInEveryLane)
+{
+    if (!zolutf::haveWideConverter())
+        GTEST_SKIP() << "no AVX2";
+    // Each mix of characters with the NUL in each lane of the last block; what follows the
+    // NUL in its block (here a surrogate pair and non-ASCII) must not show.
+    alignas(16) char16_t storage[48];
+    const char16_t kinds[] = {u'z', u'\u00E9', u'\u4E2D', 0xD83D};
+    for (std::size_t length = 0; length < 24; ++length) {
+        for (const char16_t kind : kinds) {
+            std::u16string text;
+            while (text.size() < length) {
+                text += kind;
+                if (kind == 0xD83D)
+                    text += char16_t(0xDE00);
+            }
+            text.resize(length);
+            std::copy(text.begin(), text.end(), storage);
+            storage[length] = u'\0';
+            for (std::size_t i = length + 1; i < 48; ++i)
+                storage[i] = i % 2 != 0 ? char16_t(0xDC00) : u'\u00FF';
+            EXPECT_EQ(reference(text), viaTerminated(storage, 128, zolutf::utf16zToUtf8Wide)) << "length " << length;
+        }
+    }
 }

@@ -62,7 +62,8 @@ TEST(ZSAX, CopiesAnswerFromTheStaticMembers)
     const OpenZSAX copy(original);
     OpenZSAX assigned;
     assigned = copy;
-    for (const OpenZSAX* z : {static_cast<const OpenZSAX*>(&original), &copy, static_cast<const OpenZSAX*>(&assigned)}) {
+    for (const OpenZSAX* z :
+         {static_cast<const OpenZSAX*>(&original), &copy, static_cast<const OpenZSAX*>(&assigned)}) {
         EXPECT_STREQ("ZOLSAX2Parser", z->getDocumentId().chars());
         EXPECT_EQ(static_cast<const void*>(ZSAX::getAllLiterals()), static_cast<const void*>(z->listAllLiterals()));
     }

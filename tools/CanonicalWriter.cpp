@@ -6,10 +6,7 @@
 #include <utility>
 #include <vector>
 
-CanonicalWriter::CanonicalWriter(std::ostream& out)
-    : out(out)
-{
-}
+CanonicalWriter::CanonicalWriter(std::ostream& out) : out(out) {}
 
 void CanonicalWriter::writeEscaped(const char* text, const char* end)
 {
@@ -58,7 +55,7 @@ void CanonicalWriter::startElement(void* writer, const char* name, const char** 
         sorted.emplace_back(a[0], a[1]);
     // Byte order of UTF-8 is code-point order, which is what the canonical form sorts by.
     std::sort(sorted.begin(), sorted.end(),
-        [](const auto& left, const auto& right) { return std::strcmp(left.first, right.first) < 0; });
+              [](const auto& left, const auto& right) { return std::strcmp(left.first, right.first) < 0; });
     self->out << '<' << name;
     for (const auto& attribute : sorted) {
         self->out << ' ' << attribute.first << "=\"";

@@ -42,8 +42,8 @@ std::size_t readPosition(const std::string& text, std::size_t at, long& line, lo
 // The codes of the records the reader's problems produce.
 bool isReaderCode(const std::string& code)
 {
-    return code == ZSAX::SAX_PARSE_ERROR.getMessageCode().chars()
-        || code == ZSAX::XML_UTF_DATAFORMAT_ERROR.getMessageCode().chars();
+    return code == ZSAX::SAX_PARSE_ERROR.getMessageCode().chars() ||
+           code == ZSAX::XML_UTF_DATAFORMAT_ERROR.getMessageCode().chars();
 }
 
 } // namespace

@@ -15,11 +15,20 @@ std::string EventWriter::escape(const char* text, std::size_t length)
     escaped.reserve(length);
     for (std::size_t i = 0; i < length; ++i) {
         switch (text[i]) {
-        case '\\': escaped += "\\\\"; break;
-        case '\t': escaped += "\\t"; break;
-        case '\n': escaped += "\\n"; break;
-        case '\r': escaped += "\\r"; break;
-        default: escaped += text[i];
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        default:
+            escaped += text[i];
         }
     }
     return escaped;

@@ -6,8 +6,7 @@ namespace zolsax2 {
 
 Progress::Progress(std::ostream& err, bool enabled, std::size_t total)
     : err(err), enabled(enabled && total > 1), total(total), start(std::chrono::steady_clock::now()), lastDraw(start)
-{
-}
+{}
 
 Progress::~Progress()
 {

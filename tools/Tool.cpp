@@ -219,8 +219,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 
 Tool::Tool(std::istream& in, std::ostream& out, std::ostream& err, bool errIsTerminal)
     : in(in), out(out), err(err), errIsTerminal(errIsTerminal)
-{
-}
+{}
 
 const char* Tool::helpText()
 {
@@ -229,8 +228,8 @@ const char* Tool::helpText()
 
 std::string Tool::versionText()
 {
-    return std::string("zolsax2 ") + ZOLSAX2_VERSION + " (ZOLSAX2Parser " + ZOLSAX2_VERSION + ", Xerces-C++ "
-        + XERCES_FULLVERSIONDOT + ")\n";
+    return std::string("zolsax2 ") + ZOLSAX2_VERSION + " (ZOLSAX2Parser " + ZOLSAX2_VERSION + ", Xerces-C++ " +
+           XERCES_FULLVERSIONDOT + ")\n";
 }
 
 int Tool::run(const CommandLine& line)

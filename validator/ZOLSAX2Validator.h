@@ -42,8 +42,11 @@ public:
     virtual ~ZOLSAX2Validator();
 
     // Validates later documents in targetNamespace against the schema at location (a path
-    // or URL, UTF-8). Replaces the pair given by any earlier call; an empty namespace is
-    // passed on as it is.
+    // or URL, UTF-8). Replaces the pair given by any earlier call. The reader receives
+    // "targetNamespace location" as written: nothing is escaped, so a location containing
+    // blanks must be given as a URL with %20, a relative location is resolved against each
+    // validated document, and an empty namespace leaves the pair malformed (the reader
+    // reports it when it validates).
     void addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location);
     // Parses and validates the file; true when no error or fatal error was reported.
     bool validate(const ZOLFile& file);

@@ -10,7 +10,8 @@ set(demangled "")
 foreach(name ${names})
     # Standard-library template instances (std::map nodes, std::vector growth) are weak
     # copies every user of the template carries; they are not part of our interface.
-    if(name STREQUAL "" OR name MATCHES "^_ZN?K?St")
+    # Sanitizer builds add their own bookkeeping symbols; those are not ours either.
+    if(name STREQUAL "" OR name MATCHES "^_ZN?K?St" OR name MATCHES "^__(odr_asan|asan|ubsan|sancov)")
         continue()
     endif()
     execute_process(COMMAND c++filt ${name} OUTPUT_VARIABLE plain OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -175,9 +175,10 @@ TEST(ToolCheck, WarningsDoNotFailAndPrecedeTheFatalError)
     EXPECT_EQ(good.out, warning + "<stdin>: ok\n");
     EXPECT_EQ(good.status, 0);
     const Result bad = runTool({"check", "-"}, dtd + "<a>");
-    EXPECT_EQ(bad.out, warning + "<stdin>:3:4: fatal: input ended before all started tags were ended; last tag started is 'a' "
-                                 "[ZSAX_W0001]\n"
-                                 "<stdin>: fatal: Failed to parse XML file: memory [ZSAX_F0005]\n<stdin>: failed\n");
+    EXPECT_EQ(bad.out,
+              warning + "<stdin>:3:4: fatal: input ended before all started tags were ended; last tag started is 'a' "
+                        "[ZSAX_W0001]\n"
+                        "<stdin>: fatal: Failed to parse XML file: memory [ZSAX_F0005]\n<stdin>: failed\n");
     EXPECT_EQ(bad.status, 1);
 }
 
@@ -206,8 +207,9 @@ TEST(ToolValidate, SchemaPathWithBlanksIsFound)
     const std::string schema = std::string(dir) + "/po 100%.xsd";
     std::ofstream(schema) << std::ifstream(po("purchase-order.xsd")).rdbuf();
     const Result r = runTool({"validate", "--schema", ns, schema, po("order-bad.xml")});
-    EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1),
-              "examples/purchase-order/order-bad.xml:2:88: error: invalid gYearMonth value '30.11.2026' [ZSAX_W0001]\n");
+    EXPECT_EQ(
+        r.out.substr(0, r.out.find('\n') + 1),
+        "examples/purchase-order/order-bad.xml:2:88: error: invalid gYearMonth value '30.11.2026' [ZSAX_W0001]\n");
     std::remove(schema.c_str());
     rmdir(dir);
 }

@@ -18,7 +18,7 @@ std::string canonical(const std::string& document)
     CanonicalWriter writer(out);
     ZOLMemoryLog log;
     ZOLSAX2Parser parser(&writer, &log, CanonicalWriter::startElement, CanonicalWriter::endElement,
-        CanonicalWriter::characters, CanonicalWriter::processingInstruction);
+                         CanonicalWriter::characters, CanonicalWriter::processingInstruction);
     parser.parseString(document.c_str());
     return out.str();
 }
@@ -27,9 +27,8 @@ std::string canonical(const std::string& document)
 
 TEST(CanonicalWriter, DropsDeclarationCommentsAndDoctype)
 {
-    EXPECT_EQ("<doc></doc>",
-        canonical("<?xml version='1.0'?>\n<!DOCTYPE doc [<!ELEMENT doc EMPTY>]>\n"
-                  "<!-- c --><doc/><!-- after -->\n"));
+    EXPECT_EQ("<doc></doc>", canonical("<?xml version='1.0'?>\n<!DOCTYPE doc [<!ELEMENT doc EMPTY>]>\n"
+                                       "<!-- c --><doc/><!-- after -->\n"));
 }
 
 TEST(CanonicalWriter, SortsAttributesByNameInCodePointOrder)
@@ -41,7 +40,7 @@ TEST(CanonicalWriter, SortsAttributesByNameInCodePointOrder)
 TEST(CanonicalWriter, EscapesSpecialCharactersInTextAndAttributes)
 {
     EXPECT_EQ("<e a=\"&amp;&lt;&gt;&quot;&#9;&#10;&#13;'\">&amp;&lt;&gt;&quot;&#9;&#10;&#13;'</e>",
-        canonical("<e a='&amp;&lt;>\"&#9;&#10;&#13;&apos;'>&amp;&lt;>\"&#9;\n&#13;'</e>"));
+              canonical("<e a='&amp;&lt;>\"&#9;&#10;&#13;&apos;'>&amp;&lt;>\"&#9;\n&#13;'</e>"));
 }
 
 TEST(CanonicalWriter, NormalisesLineEndsBeforeEscaping)
@@ -59,8 +58,8 @@ TEST(CanonicalWriter, KeepsTextSplitAcrossCallbacksAndCdata)
 {
     EXPECT_EQ("<e>a&lt;b&amp;c]]&gt;d</e>", canonical("<e>a<![CDATA[<b&c]]>]]&gt;d</e>"));
     const std::string longText(70000, 'x');
-    EXPECT_EQ(
-        "<e>" + longText + "&amp;" + longText + "</e>", canonical("<e>" + longText + "&amp;" + longText + "</e>"));
+    EXPECT_EQ("<e>" + longText + "&amp;" + longText + "</e>",
+              canonical("<e>" + longText + "&amp;" + longText + "</e>"));
 }
 
 TEST(CanonicalWriter, PassesNonAsciiTextThrough)

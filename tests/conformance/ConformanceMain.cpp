@@ -65,8 +65,8 @@ int main(int argc, char** argv)
         return SKIPPED;
     }
     if (expected.empty())
-        expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS)
-            + (mode == "xml" ? "/xmlconf.expected" : "/xsdtests.expected");
+        expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS) +
+                   (mode == "xml" ? "/xmlconf.expected" : "/xsdtests.expected");
     try {
         if (mode == "xml")
             return show.empty() ? XmlConformance::run(suite, expected, update, std::cout)

@@ -39,7 +39,7 @@ void Expectations::save(const std::string& path, const std::string& header) cons
 
 void Expectations::add(const std::string& id, const std::string& outcome, const std::string& reason)
 {
-    entries[id] = Entry {outcome, reason};
+    entries[id] = Entry{outcome, reason};
 }
 
 int Expectations::compare(const Expectations& expected, const Expectations& actual, std::ostream& report)
@@ -71,4 +71,18 @@ void Expectations::keepReasons(const Expectations& earlier)
         if (known != earlier.entries.end() && known->second.outcome == entry.outcome)
             entry.reason = known->second.reason;
     }
+}
+
+int Expectations::settle(const std::string& path, const std::string& header, bool update, std::ostream& report)
+{
+    const Expectations expected = load(path);
+    if (update) {
+        keepReasons(expected);
+        save(path, header);
+        report << "wrote " << entries.size() << " entries to " << path << '\n';
+        return 0;
+    }
+    const int differences = compare(expected, *this, report);
+    report << entries.size() << " known differences; " << differences << " changes against " << path << '\n';
+    return differences == 0 ? 0 : 1;
 }

@@ -29,6 +29,10 @@ public:
     // Takes the reason from earlier for every entry whose outcome did not change, so that
     // written reasons survive a regeneration.
     void keepReasons(const Expectations& earlier);
+    // Ends a run whose differences are these: with update, rewrites the file at path
+    // (keeping its reasons) and answers 0; otherwise compares with it and answers 0 when
+    // nothing changed, 1 otherwise.
+    int settle(const std::string& path, const std::string& header, bool update, std::ostream& report);
 
 private:
     std::map<std::string, Entry> entries;

@@ -55,13 +55,10 @@ std::string versionSkip(const std::string& version)
 
 class SuiteHandler : public xercesc::DefaultHandler {
 public:
-    explicit SuiteHandler(std::string base)
-        : base(std::move(base))
-    {
-    }
+    explicit SuiteHandler(std::string base) : base(std::move(base)) {}
 
-    void startElement(
-        const XMLCh* const, const XMLCh* const localname, const XMLCh* const, const xercesc::Attributes& attrs) override
+    void startElement(const XMLCh* const, const XMLCh* const localname, const XMLCh* const,
+                      const xercesc::Attributes& attrs) override
     {
         const std::string name = utf8(localname);
         const auto attribute = [&attrs](const char* attributeName) {
@@ -69,8 +66,8 @@ public:
             return value == nullptr ? std::string() : utf8(value);
         };
         const auto href = [&attrs, this]() {
-            const XMLCh* value
-                = attrs.getValue(ZOLString("http://www.w3.org/1999/xlink").wchars(), ZOLString("href").wchars());
+            const XMLCh* value =
+                attrs.getValue(ZOLString("http://www.w3.org/1999/xlink").wchars(), ZOLString("href").wchars());
             return XmlCatalogue::resolve(base, value == nullptr ? std::string() : utf8(value));
         };
         if (name == "testSetRef") {
@@ -127,8 +124,8 @@ public:
 private:
     [[noreturn]] static void fail(const xercesc::SAXParseException& e)
     {
-        throw std::runtime_error(
-            utf8(e.getSystemId()) + ":" + std::to_string(e.getLineNumber()) + ": " + utf8(e.getMessage()));
+        throw std::runtime_error(utf8(e.getSystemId()) + ":" + std::to_string(e.getLineNumber()) + ": " +
+                                 utf8(e.getMessage()));
     }
 
     std::string base;

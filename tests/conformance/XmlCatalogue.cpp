@@ -26,8 +26,8 @@ class CatalogueHandler : public xercesc::DefaultHandler {
 public:
     void setDocumentLocator(const xercesc::Locator* const documentLocator) override { locator = documentLocator; }
 
-    void startElement(
-        const XMLCh* const, const XMLCh* const, const XMLCh* const qname, const xercesc::Attributes& attrs) override
+    void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
+                      const xercesc::Attributes& attrs) override
     {
         // An element's base: its xml:base, else its parent's base when the parent lies in
         // the same entity, else the entity's own location.
@@ -68,8 +68,8 @@ private:
 
     [[noreturn]] static void fail(const xercesc::SAXParseException& e)
     {
-        throw std::runtime_error(
-            utf8(e.getSystemId()) + ":" + std::to_string(e.getLineNumber()) + ": " + utf8(e.getMessage()));
+        throw std::runtime_error(utf8(e.getSystemId()) + ":" + std::to_string(e.getLineNumber()) + ": " +
+                                 utf8(e.getMessage()));
     }
 
     const xercesc::Locator* locator = nullptr;

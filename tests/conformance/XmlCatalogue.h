@@ -8,9 +8,9 @@
 // One TEST entry of the XML conformance catalogue, with its files as absolute paths.
 struct XmlTest {
     std::string id;
-    std::string type; // valid, invalid, not-wf or error
-    std::string path; // the document
-    std::string output; // its canonical form, or empty
+    std::string type;                              // valid, invalid, not-wf or error
+    std::string path;                              // the document
+    std::string output;                            // its canonical form, or empty
     std::map<std::string, std::string> attributes; // every attribute as written
 };
 

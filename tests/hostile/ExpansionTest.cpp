@@ -102,9 +102,12 @@ TEST(Expansion, SecureModeStopsBillionLaughsAndQuadraticBlowup)
     for (const Bomb& b : bombs) {
         const std::string path = dir.write("bomb.xml", b.doc);
         std::printf("[ figures  ] %s: %zu bytes\n", b.name, b.doc.size());
-        const ChildResult s = report("  parseString (secure)", hostile::runBounded([&] { return viaString(b.doc, true); }, 60, 2048));
-        const ChildResult f = report("  parseFile (secure)", hostile::runBounded([&] { return viaFile(path, true); }, 60, 2048));
-        const ChildResult v = report("  validator (secure)", hostile::runBounded([&] { return viaValidator(path, true); }, 60, 2048));
+        const ChildResult s =
+            report("  parseString (secure)", hostile::runBounded([&] { return viaString(b.doc, true); }, 60, 2048));
+        const ChildResult f =
+            report("  parseFile (secure)", hostile::runBounded([&] { return viaFile(path, true); }, 60, 2048));
+        const ChildResult v =
+            report("  validator (secure)", hostile::runBounded([&] { return viaValidator(path, true); }, 60, 2048));
         for (const ChildResult& r : {s, f, v}) {
             EXPECT_EQ(REJECTED_WITH_RECORD, r.exitCode) << b.name << ": " << hostile::describe(r);
             // Generous bounds: the guard stops these in well under a second and 100 MB.
@@ -141,15 +144,18 @@ TEST(Expansion, DeepNestingParsesEverywhere)
                                      hostile::runBounded([&] { return viaString(doc, secure); }, 120, 4096));
         EXPECT_EQ(ACCEPTED, s.exitCode) << hostile::describe(s);
     }
-    const ChildResult f = report("100,000 levels, parseFile", hostile::runBounded([&] { return viaFile(path, false); }, 120, 4096));
+    const ChildResult f =
+        report("100,000 levels, parseFile", hostile::runBounded([&] { return viaFile(path, false); }, 120, 4096));
     EXPECT_EQ(ACCEPTED, f.exitCode) << hostile::describe(f);
     // The validator's time grows with the square of the depth (see docs/security.md);
     // this bound is far above what it needs here.
-    const ChildResult v = report("100,000 levels, validator", hostile::runBounded([&] { return viaValidator(path, false); }, 300, 4096));
+    const ChildResult v =
+        report("100,000 levels, validator", hostile::runBounded([&] { return viaValidator(path, false); }, 300, 4096));
     EXPECT_EQ(ACCEPTED, v.exitCode) << hostile::describe(v);
     // Unbalanced at the same depth: rejected with a record.
     const std::string unbalanced = doc.substr(0, doc.size() - 4);
-    const ChildResult u = report("100,000 levels, unclosed", hostile::runBounded([&] { return viaString(unbalanced, true); }, 120, 4096));
+    const ChildResult u =
+        report("100,000 levels, unclosed", hostile::runBounded([&] { return viaString(unbalanced, true); }, 120, 4096));
     EXPECT_EQ(REJECTED_WITH_RECORD, u.exitCode) << hostile::describe(u);
 }
 
@@ -158,26 +164,28 @@ TEST(Expansion, HundredMegabyteAttributeValue)
     hostile::ScratchDir dir;
     const std::size_t size = 100u * 1024 * 1024;
     const std::string path = dir.write("huge.xml", hugeAttribute(size));
-    const ChildResult s = report("100 MB attribute, parseString",
-                                 hostile::runBounded(
-                                     [&] {
-                                         std::size_t seen = 0;
-                                         ZOLMemoryLog log;
-                                         ZOLSAX2Parser parser(
-                                             &seen, &log,
-                                             [](void* u, const char*, const char** a) {
-                                                 *static_cast<std::size_t*>(u) = std::strlen(a[1]);
-                                             },
-                                             nullptr, nullptr, nullptr);
-                                         ZOLString text;
-                                         hostile::setText(text, hugeAttribute(size));
-                                         parser.parseString(text);
-                                         return seen == size ? ACCEPTED : 1;
-                                     },
-                                     300, 8192));
+    const ChildResult s = report("100 MB attribute, parseString", hostile::runBounded(
+                                                                      [&] {
+                                                                          std::size_t seen = 0;
+                                                                          ZOLMemoryLog log;
+                                                                          ZOLSAX2Parser parser(
+                                                                              &seen, &log,
+                                                                              [](void* u, const char*, const char** a) {
+                                                                                  *static_cast<std::size_t*>(u) =
+                                                                                      std::strlen(a[1]);
+                                                                              },
+                                                                              nullptr, nullptr, nullptr);
+                                                                          ZOLString text;
+                                                                          hostile::setText(text, hugeAttribute(size));
+                                                                          parser.parseString(text);
+                                                                          return seen == size ? ACCEPTED : 1;
+                                                                      },
+                                                                      300, 8192));
     EXPECT_EQ(ACCEPTED, s.exitCode) << hostile::describe(s);
-    const ChildResult f = report("100 MB attribute, parseFile (secure)", hostile::runBounded([&] { return viaFile(path, true); }, 300, 8192));
+    const ChildResult f = report("100 MB attribute, parseFile (secure)",
+                                 hostile::runBounded([&] { return viaFile(path, true); }, 300, 8192));
     EXPECT_EQ(ACCEPTED, f.exitCode) << hostile::describe(f);
-    const ChildResult v = report("100 MB attribute, validator", hostile::runBounded([&] { return viaValidator(path, false); }, 300, 8192));
+    const ChildResult v = report("100 MB attribute, validator",
+                                 hostile::runBounded([&] { return viaValidator(path, false); }, 300, 8192));
     EXPECT_EQ(ACCEPTED, v.exitCode) << hostile::describe(v);
 }

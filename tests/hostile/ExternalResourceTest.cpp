@@ -103,8 +103,9 @@ private:
             body = "<!ENTITY y 'FROM-HTTP-DTD'>";
         else if (line.find(".xsd") != std::string::npos)
             body = "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'/>";
-        const std::string response = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                                     std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        const std::string response =
+            "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\nConnection: close\r\n\r\n" + body;
         send(client, response.data(), response.size(), MSG_NOSIGNAL);
     }
 
@@ -119,8 +120,8 @@ private:
 struct Attack {
     const char* name;
     std::string document;
-    const char* refusal;   // what secure processing logs, for parser and validator
-    bool parserFetches;    // the default parser opens it (the external DTD subset it never does)
+    const char* refusal; // what secure processing logs, for parser and validator
+    bool parserFetches;  // the default parser opens it (the external DTD subset it never does)
 };
 
 std::vector<Attack> attacks(const std::string& canaryUrl, const std::string& http)
@@ -130,15 +131,14 @@ std::vector<Attack> attacks(const std::string& canaryUrl, const std::string& htt
          "external entity 'x' refused (SYSTEM 'file://", true},
         {"http-general-entity", "<!DOCTYPE r [<!ENTITY x SYSTEM '" + http + "/entity'>]><r>&x;</r>",
          "external entity 'x' refused (SYSTEM 'http://127.0.0.1:", true},
-        {"public-general-entity",
-         "<!DOCTYPE r [<!ENTITY x PUBLIC '-//X//Y' '" + http + "/public'>]><r>&x;</r>",
+        {"public-general-entity", "<!DOCTYPE r [<!ENTITY x PUBLIC '-//X//Y' '" + http + "/public'>]><r>&x;</r>",
          "external entity 'x' refused (PUBLIC '-//X//Y' SYSTEM 'http://", true},
         {"parameter-entity-exfiltration",
          "<!DOCTYPE r [<!ENTITY % file SYSTEM '" + canaryUrl + "'><!ENTITY % dtd SYSTEM '" + http +
              "/evil.dtd'>%dtd;]><r>&send;</r>",
          "external parameter entity '%dtd' refused (SYSTEM 'http://", true},
-        {"external-dtd", "<!DOCTYPE r SYSTEM '" + http + "/ext.dtd'><r>&y;</r>", "external DTD refused (SYSTEM 'http://",
-         false},
+        {"external-dtd", "<!DOCTYPE r SYSTEM '" + http + "/ext.dtd'><r>&y;</r>",
+         "external DTD refused (SYSTEM 'http://", false},
     };
 }
 
@@ -185,8 +185,10 @@ TEST(ExternalResources, SecureProcessingOpensNothingTheDocumentNames)
     }
     EXPECT_EQ(13u, refusals);
     // Records carry the position of the reference.
-    const Outcome o = hostile::parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file://" + canary + "'>]>\n<r>\n &x;</r>", true);
-    EXPECT_TRUE(contains(o.log, "WARNING ZSAX_W0001 (3:5): external entity 'x' refused (SYSTEM 'file://" + canary + "')"))
+    const Outcome o =
+        hostile::parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file://" + canary + "'>]>\n<r>\n &x;</r>", true);
+    EXPECT_TRUE(
+        contains(o.log, "WARNING ZSAX_W0001 (3:5): external entity 'x' refused (SYSTEM 'file://" + canary + "')"))
         << o.log;
     EXPECT_EQ(0u, listener.requests().size()) << joined(listener.requests());
 }
@@ -205,12 +207,13 @@ TEST(ExternalResources, SecureValidatorRefusesSchemaHintsButOpensItsOwnSchema)
                      "<xs:element name='r' type='o:t'/></xs:schema>");
     const std::string good = dir.write("good.xml", "<r xmlns='urn:o'>abc</r>");
     const std::string bad = dir.write("bad.xml", "<r xmlns='urn:o'>abcd</r>");
-    const std::string hinted = dir.write(
-        "hinted.xml", "<r xmlns='urn:o' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' xsi:schemaLocation='urn:h " +
-                          listener.base() + "/hint.xsd'>abc</r>");
-    const std::string noNamespaceHint = dir.write(
-        "nn.xml", "<r xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' xsi:noNamespaceSchemaLocation='" +
-                      listener.base() + "/nn.xsd'>abc</r>");
+    const std::string hinted =
+        dir.write("hinted.xml",
+                  "<r xmlns='urn:o' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' xsi:schemaLocation='urn:h " +
+                      listener.base() + "/hint.xsd'>abc</r>");
+    const std::string noNamespaceHint =
+        dir.write("nn.xml", "<r xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' xsi:noNamespaceSchemaLocation='" +
+                                listener.base() + "/nn.xsd'>abc</r>");
 
     for (bool secure : {false, true}) {
         EXPECT_TRUE(hostile::validate(good, secure, "urn:o", schema).valid) << secure;
@@ -239,8 +242,8 @@ TEST(ExternalResources, SecureValidatorFailsClosedWithoutItsSchema)
     const std::string doc = dir.write("doc.xml", "<r xmlns='urn:o'><anything/></r>");
     const std::string missing = dir.file("missing.xsd");
     const std::string broken = dir.write("broken.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'");
-    const std::string otherNamespace = dir.write(
-        "other.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:other'/>");
+    const std::string otherNamespace =
+        dir.write("other.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:other'/>");
     for (const std::string& schema : {missing, broken, otherNamespace}) {
         const Outcome open = hostile::validate(doc, false, "urn:o", schema);
         const Outcome closed = hostile::validate(doc, true, "urn:o", schema);
@@ -253,7 +256,8 @@ TEST(ExternalResources, SecureValidatorFailsClosedWithoutItsSchema)
     EXPECT_TRUE(open.valid);
     EXPECT_TRUE(contains(open.log, "WARNING ZSAX_W0001 (0:0): ")) << open.log;
     const Outcome closed = hostile::validate(doc, true, "urn:o", missing);
-    EXPECT_TRUE(contains(closed.log, "schema '" + missing + "' for namespace 'urn:o' could not be loaded")) << closed.log;
+    EXPECT_TRUE(contains(closed.log, "schema '" + missing + "' for namespace 'urn:o' could not be loaded"))
+        << closed.log;
 }
 
 TEST(ExternalResources, DefaultModeFetchesWhatTheDocumentNames)

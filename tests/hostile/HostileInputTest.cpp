@@ -146,6 +146,8 @@ TEST(HostileInput, EveryPrefixOfARichDocumentEndsCleanly)
     }
     const Outcome whole = hostile::parseString(doc, true);
     EXPECT_EQ("", whole.exception) << whole.log;
-    EXPECT_EQ("?pi data(r xmlns:p=urn:p p:b=&vA a=d \"t\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80" "c\"(e )e\"\xE2\x82\xAC" "vA\")r",
+    EXPECT_EQ("?pi data(r xmlns:p=urn:p p:b=&vA a=d \"t\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
+              "c\"(e )e\"\xE2\x82\xAC"
+              "vA\")r",
               whole.trace);
 }

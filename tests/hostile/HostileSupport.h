@@ -133,10 +133,10 @@ constexpr bool ADDRESS_SANITIZER = false;
 
 // How a bounded child ended.
 struct ChildResult {
-    int exitCode = -1;   // the child's exit status, or -1 when it was killed
-    int signal = 0;      // the signal that killed it
-    double seconds = 0;  // wall time
-    long maxRssKb = 0;   // peak resident memory
+    int exitCode = -1;  // the child's exit status, or -1 when it was killed
+    int signal = 0;     // the signal that killed it
+    double seconds = 0; // wall time
+    long maxRssKb = 0;  // peak resident memory
 };
 
 // Runs body in a child process with a wall-clock alarm and, where the address sanitizer

@@ -4,10 +4,10 @@
 #include "FailingAllocation.h"
 #include "HostileSupport.h"
 
+#include <xercesc/util/RuntimeException.hpp>
 #include <xercesc/util/XMLExceptMsgs.hpp>
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUniDefs.hpp>
-#include <xercesc/util/RuntimeException.hpp>
 
 #include <memory>
 #include <stdexcept>
@@ -84,7 +84,8 @@ TEST(Robustness, CallbacksThrowingAtEveryEvent)
         for (Kind kind : {Kind::ZOL, Kind::STD, Kind::INT, Kind::XERCES}) {
             Thrower thrower;
             ZOLMemoryLog log;
-            ZOLSAX2Parser parser(&thrower, &log, Thrower::onStart, Thrower::onEnd, Thrower::onCharacters, Thrower::onPI);
+            ZOLSAX2Parser parser(&thrower, &log, Thrower::onStart, Thrower::onEnd, Thrower::onCharacters,
+                                 Thrower::onPI);
             parser.setSecureProcessing(secure);
             // RICH has 11 events; each one throws once.
             for (int n = 1; n <= 11; ++n) {
@@ -164,8 +165,8 @@ TEST(Robustness, ParserRecoversFromOutOfMemory)
             parser.parseString(RICH);
             EXPECT_EQ(RICH_TRACE, trace.str());
             if (secure) {
-                const std::string refused =
-                    testsupport::thrownMessage([&] { parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>"); });
+                const std::string refused = testsupport::thrownMessage(
+                    [&] { parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>"); });
                 EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", refused);
             }
         }
@@ -178,10 +179,10 @@ TEST(Robustness, ParserRecoversFromOutOfMemory)
 TEST(Robustness, ValidatorRecoversFromOutOfMemory)
 {
     hostile::ScratchDir dir;
-    const std::string schema = dir.write(
-        "s.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
-                 "elementFormDefault='qualified'><xs:element name='r'><xs:complexType><xs:attribute name='a' "
-                 "type='xs:string'/></xs:complexType></xs:element></xs:schema>");
+    const std::string schema =
+        dir.write("s.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
+                           "elementFormDefault='qualified'><xs:element name='r'><xs:complexType><xs:attribute name='a' "
+                           "type='xs:string'/></xs:complexType></xs:element></xs:schema>");
     const std::string other = dir.write(
         "other.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:s' "
                      "elementFormDefault='qualified'><xs:element name='r'><xs:complexType><xs:attribute name='b' "
@@ -231,7 +232,8 @@ TEST(Robustness, ThousandsOfParsersAndValidatorsInAnyOrder)
         switch (next() % 6) {
         case 0:
         case 1:
-            parsers.emplace_back(new ZOLSAX2Parser(&trace, &log, testsupport::Trace::onStart, nullptr, nullptr, nullptr));
+            parsers.emplace_back(
+                new ZOLSAX2Parser(&trace, &log, testsupport::Trace::onStart, nullptr, nullptr, nullptr));
             parsers.back()->setSecureProcessing(next() % 2 == 0);
             break;
         case 2:
