@@ -67,15 +67,6 @@ TEST_F(ZOLSAX2ErrorHandlerTest, WarningsAloneLeaveErrorSeenClear)
     EXPECT_EQ("-W", flags());
 }
 
-TEST_F(ZOLSAX2ErrorHandlerTest, EveryErrorIsLoggedAndErrorSeenStaysSet)
-{
-    handler.error(at(3, 1));
-    handler.warning(at(4, 1));
-    handler.error(at(5, 1));
-    EXPECT_EQ(3u, log.size());
-    EXPECT_EQ("EW", flags());
-}
-
 TEST_F(ZOLSAX2ErrorHandlerTest, ResetErrorsClearsOnlyErrorSeen)
 {
     handler.warning(at(2, 2));

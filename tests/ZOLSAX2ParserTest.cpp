@@ -141,28 +141,6 @@ std::string latin1(const std::string& utf8Text)
     return out;
 }
 
-void onStartThrowingZOL(void*, const char* name, const char**)
-{
-    if (std::string(name) == "bad")
-        throw ZOLException(ZOLString("thrown by the callback"));
-}
-
-void onEndThrowingForeign(void*, const char* name)
-{
-    if (std::string(name) == "bad")
-        throw std::runtime_error("foreign");
-}
-
-void onCharactersThrowingInt(void*, const char*, int)
-{
-    throw 42;
-}
-
-void onPIThrowingZOL(void*, const char*, const char*)
-{
-    throw ZOLException(ZOLString("pi"));
-}
-
 // Records getPosition() at every event of the parser in its user data.
 struct Positions {
     ZOLSAX2Parser* parser = nullptr;
@@ -285,24 +263,6 @@ TEST(ZOLSAX2Parser, NullCallbacksAndNullUserDataAreFine)
     EXPECT_EQ(2, calls);
 }
 
-TEST(ZOLSAX2Parser, CallbackExceptionsPassThroughAndTheParserRecovers)
-{
-    ZOLMemoryLog log;
-    Trace trace;
-    ZOLSAX2Parser zol(&trace, &log, onStartThrowingZOL, Trace::onEnd, nullptr, nullptr);
-    EXPECT_EQ("thrown by the callback", thrownMessage([&] { zol.parseString("<a><bad/></a>"); }));
-    EXPECT_EQ("", std::string(zol.getPosition().chars()));
-    zol.parseString("<c><d/></c>");
-    EXPECT_EQ(")d)c", trace.str());
-
-    ZOLSAX2Parser foreign(nullptr, &log, nullptr, onEndThrowingForeign, onCharactersThrowingInt, onPIThrowingZOL);
-    EXPECT_THROW(foreign.parseString("<a><bad/></a>"), std::runtime_error);
-    EXPECT_THROW(foreign.parseString("<a>text</a>"), int);
-    EXPECT_EQ("pi", thrownMessage([&] { foreign.parseString("<a><?p?></a>"); }));
-    foreign.parseString("<a><b/></a>");
-    EXPECT_EQ(0u, log.size());
-}
-
 TEST(ZOLSAX2Parser, PositionIsLineAndColumnInsideCallbacksOnly)
 {
     Positions positions;
@@ -319,30 +279,4 @@ TEST(ZOLSAX2Parser, PositionIsLineAndColumnInsideCallbacksOnly)
     EXPECT_STREQ("", parser.getPosition().chars());
     EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", thrownMessage([&] { parser.parseString("<a>"); }));
     EXPECT_STREQ("", parser.getPosition().chars());
-}
-
-TEST(ZOLSAX2Parser, ParsersAndValidatorsLiveTogetherInAnyOrder)
-{
-    ZOLMemoryLog log;
-    std::vector<std::unique_ptr<ZOLSAX2Parser>> parsers;
-    std::vector<std::unique_ptr<ZOLSAX2Validator>> validators;
-    for (int i = 0; i < 8; ++i) {
-        parsers.push_back(std::make_unique<ZOLSAX2Parser>(nullptr, &log, nullptr, nullptr, nullptr, nullptr));
-        validators.push_back(std::make_unique<ZOLSAX2Validator>(&log));
-    }
-    // Destroy from both ends and the middle, parsing with the survivors in between.
-    for (std::size_t i : {0u, 7u, 3u, 4u, 1u, 6u, 2u}) {
-        parsers[i].reset();
-        validators[7 - i].reset();
-        for (const auto& p : parsers)
-            if (p)
-                p->parseString("<ok/>");
-    }
-    validators[2].reset();
-    parsers[5]->parseString("<still-ok/>");
-    parsers[5].reset();
-    validators[0].reset();
-    ZOLSAX2Parser fresh(nullptr, &log, nullptr, nullptr, nullptr, nullptr);
-    fresh.parseString("<fresh/>");
-    EXPECT_EQ(0u, log.size());
 }

@@ -140,21 +140,3 @@ TEST(ZOLSAX2Validator, MissingFilesAnswerFalseWithTheirRecords)
     f.validate(example("order-bad.xml"));
     EXPECT_NE(std::string::npos, render(f.log).find("/nonexistent/schema.xsd")) << render(f.log);
 }
-
-TEST(ZOLSAX2Validator, ParserAndValidatorOutliveEachOtherInEitherOrder)
-{
-    ZOLMemoryLog log;
-    for (bool parserFirst : {true, false}) {
-        auto parser = std::make_unique<ZOLSAX2Parser>(nullptr, &log, nullptr, nullptr, nullptr, nullptr);
-        auto validator = std::make_unique<ZOLSAX2Validator>(&log);
-        validator->addSchemaLocation(NS.c_str(), example("purchase-order.xsd").c_str());
-        if (parserFirst) {
-            parser.reset();
-            EXPECT_TRUE(validator->validate(ZOLFile(example("order-good.xml").c_str())));
-        } else {
-            validator.reset();
-            parser->parseString("<still-usable/>");
-        }
-    }
-    EXPECT_EQ("", render(log));
-}

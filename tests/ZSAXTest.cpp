@@ -56,19 +56,6 @@ TEST(ZSAX, FindsMessagesByBareIdentifierOnly)
         EXPECT_EQ(nullptr, ZSAX::findTextLiteral(unknown)) << unknown;
 }
 
-TEST(ZSAX, CopiesAnswerFromTheStaticMembers)
-{
-    OpenZSAX original;
-    const OpenZSAX copy(original);
-    OpenZSAX assigned;
-    assigned = copy;
-    for (const OpenZSAX* z :
-         {static_cast<const OpenZSAX*>(&original), &copy, static_cast<const OpenZSAX*>(&assigned)}) {
-        EXPECT_STREQ("ZOLSAX2Parser", z->getDocumentId().chars());
-        EXPECT_EQ(static_cast<const void*>(ZSAX::getAllLiterals()), static_cast<const void*>(z->listAllLiterals()));
-    }
-}
-
 TEST(ZSAX, RegistersItselfWithTheFoundationAtLoad)
 {
     ZOLString text;
@@ -129,14 +116,4 @@ TEST(ZSAXMessageInstance, LoggedTextAndThrownMessageMatchTheFormatters)
               testsupport::thrownMessage([] { ZSAX::XML_UTF_DATAFORMAT_ERROR.throwException("a", "b"); }));
     EXPECT_EQ("[ZSAX_F0003] Xerces OutOfMemoryException",
               testsupport::thrownMessage([] { ZSAX::XERCES_OUT_OF_MEMORY.throwException(); }));
-}
-
-TEST(ZSAXMessageInstance, CopiesKeepCodeAndLevel)
-{
-    const ZSAX::MessageInstance_String_String copy(ZSAX::XML_UTF_DATAFORMAT_ERROR);
-    EXPECT_STREQ("ZSAX_E0006", copy.getMessageCode().chars());
-    EXPECT_EQ(ZOLLogEvent::LEVEL_ERROR, copy.getLevel());
-    ZSAX::MessageInstance_String assigned("9", "x", "WARNING");
-    assigned = ZSAX::XML_PARSE_FAILED;
-    EXPECT_STREQ("[ZSAX_F0005] Failed to parse XML file: f", assigned.getMessage("f").chars());
 }

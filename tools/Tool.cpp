@@ -1,13 +1,11 @@
 #include "Tool.h"
 
+#include "CanonicalWriter.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "EventCounter.h"
 #include "EventWriter.h"
 #include "Progress.h"
-#ifdef ZOLSAX2_HAVE_CANONICAL_WRITER
-#include "CanonicalWriter.h"
-#endif
 
 #include <ZOLException.h>
 #include <ZOLFile.h>
@@ -255,10 +253,6 @@ int Tool::run(const CommandLine& line)
 
 int Tool::events(const CommandLine& line)
 {
-#ifndef ZOLSAX2_HAVE_CANONICAL_WRITER
-    if (line.canonical)
-        throw CommandLine::UsageError("--canonical is not available in this build");
-#endif
     const std::vector<std::string> inputs = line.inputs.empty() ? std::vector<std::string>{"-"} : line.inputs;
     int status = EXIT_OK;
     DiagnosticLog log;
@@ -266,14 +260,12 @@ int Tool::events(const CommandLine& line)
         // A parser per input: each document starts with fresh callbacks state.
         std::unique_ptr<ZOLSAX2Parser> parser;
         EventWriter writer(out, line.positions);
-#ifdef ZOLSAX2_HAVE_CANONICAL_WRITER
         CanonicalWriter canonical(out);
         if (line.canonical) {
             parser = std::make_unique<ZOLSAX2Parser>(&canonical, &log, CanonicalWriter::startElement,
                                                      CanonicalWriter::endElement, CanonicalWriter::characters,
                                                      CanonicalWriter::processingInstruction);
         }
-#endif
         if (!parser) {
             parser = std::make_unique<ZOLSAX2Parser>(&writer, &log, EventWriter::startElement, EventWriter::endElement,
                                                      EventWriter::characters, EventWriter::processingInstruction);

@@ -28,28 +28,6 @@ std::string printed(const DiagnosticLog& log)
 
 } // namespace
 
-TEST(DiagnosticLog, PositionComesOutOfTheReaderText)
-{
-    DiagnosticLog log;
-    logReader(log, "(12:5): expected end of tag 'b'");
-    logReader(log, "(0:0): unable to open primary document entity '/x.xml'");
-    logReader(log, "(3:x): not a position");
-    EXPECT_EQ(printed(log), "f.xml:12:5: warning: expected end of tag 'b' [ZSAX_W0001]\n"
-                            "f.xml: warning: unable to open primary document entity '/x.xml' [ZSAX_W0001]\n"
-                            "f.xml: warning: (3:x): not a position [ZSAX_W0001]\n");
-}
-
-TEST(DiagnosticLog, FormatErrorKeepsItsSentence)
-{
-    DiagnosticLog log;
-    log.logEvent(ZOLLogEvent("An XML format error occurred during parsing the file (1:1): Please make sure the "
-                             "file is in the XML format",
-                             "ZSAX_E0006", ZOLLogEvent::LEVEL_ERROR, ""));
-    log.settleParse(true);
-    EXPECT_EQ(printed(log), "f.xml:1:1: fatal: An XML format error occurred during parsing the file (1:1): Please "
-                            "make sure the file is in the XML format [ZSAX_E0006]\n");
-}
-
 TEST(DiagnosticLog, FailedParseEndsWithTheFatalRecordAndTheFailure)
 {
     DiagnosticLog log;

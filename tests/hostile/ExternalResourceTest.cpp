@@ -293,24 +293,3 @@ TEST(ExternalResources, DefaultModeFetchesWhatTheDocumentNames)
     EXPECT_TRUE(contains(requests, "GET /ext.dtd ")) << requests;
     EXPECT_EQ(4u, listener.requests().size()) << requests;
 }
-
-TEST(ExternalResources, SecureModeCanBeSwitchedPerParse)
-{
-    hostile::ScratchDir dir;
-    const std::string canary = dir.write("canary.txt", CANARY);
-    const std::string doc = "<!DOCTYPE r [<!ENTITY x SYSTEM 'file://" + canary + "'>]><r>&x;</r>";
-    ZOLMemoryLog log;
-    testsupport::Trace trace;
-    ZOLSAX2Parser parser(&trace, &log, nullptr, nullptr, testsupport::Trace::onCharacters, nullptr);
-    ZOLString text(doc.c_str());
-    parser.parseString(text);
-    parser.setSecureProcessing(true);
-    EXPECT_NE("<no exception>", testsupport::thrownMessage([&] { parser.parseString(text); }));
-    parser.setSecureProcessing(false);
-    parser.parseString(text);
-    EXPECT_EQ(std::string("\"") + CANARY + CANARY + "\"", trace.str());
-    // Documents without external references are unaffected.
-    parser.setSecureProcessing(true);
-    parser.parseString("<!DOCTYPE r [<!ENTITY i 'in'>]><r>&i;</r>");
-    EXPECT_EQ(std::string("\"") + CANARY + CANARY + "\"\"in\"", trace.str());
-}

@@ -35,7 +35,9 @@ inline void setText(ZOLString& target, const std::string& bytes)
     target.init(bytes.data(), static_cast<long>(bytes.size()));
 }
 
-inline Outcome parseString(const std::string& bytes, bool secure)
+// Runs one parse with a tracing parser and collects what it left behind.
+template <typename Parse>
+Outcome parseWith(bool secure, Parse parse)
 {
     Outcome out;
     ZOLMemoryLog log;
@@ -43,10 +45,8 @@ inline Outcome parseString(const std::string& bytes, bool secure)
     ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd,
                          testsupport::Trace::onCharacters, testsupport::Trace::onPI);
     parser.setSecureProcessing(secure);
-    ZOLString text;
-    setText(text, bytes);
     try {
-        parser.parseString(text);
+        parse(parser);
     } catch (const ZOLException& e) {
         out.exception = e.getMessage().chars();
     }
@@ -55,22 +55,16 @@ inline Outcome parseString(const std::string& bytes, bool secure)
     return out;
 }
 
+inline Outcome parseString(const std::string& bytes, bool secure)
+{
+    ZOLString text;
+    setText(text, bytes);
+    return parseWith(secure, [&](ZOLSAX2Parser& parser) { parser.parseString(text); });
+}
+
 inline Outcome parseFile(const std::string& path, bool secure)
 {
-    Outcome out;
-    ZOLMemoryLog log;
-    testsupport::Trace trace;
-    ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd,
-                         testsupport::Trace::onCharacters, testsupport::Trace::onPI);
-    parser.setSecureProcessing(secure);
-    try {
-        parser.parseFile(ZOLFile(path.c_str()));
-    } catch (const ZOLException& e) {
-        out.exception = e.getMessage().chars();
-    }
-    out.log = testsupport::render(log);
-    out.trace = trace.str();
-    return out;
+    return parseWith(secure, [&](ZOLSAX2Parser& parser) { parser.parseFile(ZOLFile(path.c_str())); });
 }
 
 // schemaPair is "namespace location", or empty for no configured schema.

@@ -301,17 +301,3 @@ struct Nest {
 };
 
 } // namespace
-
-TEST(Robustness, ParsersCreatedAndDestroyedInsideCallbacks)
-{
-    hostile::ScratchDir dir;
-    Nest nest;
-    nest.limit = 12;
-    nest.path = dir.write("doc.xml", "<r/>");
-    ZOLMemoryLog log;
-    ZOLSAX2Parser outer(&nest, &log, Nest::onStart, nullptr, nullptr, nullptr);
-    outer.parseString("<r/>");
-    // Each start tag below the limit opens two more levels: 2^12 - 1 parsers in all.
-    EXPECT_EQ(4095, nest.parsers);
-    EXPECT_EQ(0u, log.size());
-}
