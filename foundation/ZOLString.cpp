@@ -11,78 +11,192 @@ const ZOLString ZOLString::emptyString;
 
 namespace {
 
-// Moves the used bytes of data, a buffer of capacity + 1 bytes that is either inlineBuffer
-// or owned heap storage, to a heap buffer at least twice the size; returns where writing
-// goes on. If the allocation fails, data is left as the empty inline buffer.
-__attribute__((noinline)) char* grow(char*& data, std::size_t& capacity, const char* out, char* inlineBuffer)
+// Bytes converted on the stack before a string's text moves to the heap.
+constexpr std::size_t SCRATCH = 1024;
+
+// Bytes in a string's inline buffer, its NUL included.
+constexpr std::size_t INLINE_SIZE = ZOLString::INLINE_CAPACITY + 1;
+static_assert(SCRATCH >= INLINE_SIZE, "the scratch holds an inline buffer's worth");
+
+// Moves the used bytes of buffer (size bytes; the caller's scratch or owned heap storage)
+// to a heap buffer twice the size; returns where writing goes on.
+__attribute__((noinline)) char* growAside(char*& buffer, std::size_t& size, const char* out, const char* scratch)
 {
-    const auto used = static_cast<std::size_t>(out - data);
-    const std::size_t grown = capacity < 127 ? 255 : 2 * capacity + 1;
-    auto* bigger = static_cast<char*>(std::malloc(grown + 1));
+    const auto used = static_cast<std::size_t>(out - buffer);
+    auto* bigger = static_cast<char*>(std::malloc(2 * size));
     if (bigger == nullptr) {
-        if (data != inlineBuffer)
-            std::free(data);
-        data = inlineBuffer;
-        capacity = ZOLString::INLINE_CAPACITY;
-        data[0] = '\0';
+        if (buffer != scratch)
+            std::free(buffer);
         throw std::bad_alloc();
     }
-    std::memcpy(bigger, data, used);
-    if (data != inlineBuffer)
-        std::free(data);
-    data = bigger;
-    capacity = grown;
-    return data + used;
+    std::memcpy(bigger, buffer, used);
+    if (buffer != scratch)
+        std::free(buffer);
+    buffer = bigger;
+    size *= 2;
+    return buffer + used;
 }
 
-// Converts on from where progress stopped in data (as for grow) up to the text's NUL, and
-// sets length. Text that does not fit moves to ever larger heap buffers, so it is still
-// read once. If an allocation fails, length is not touched.
-__attribute__((noinline)) void convertUtf16RestPortable(zolutf::Progress progress, char*& data, std::size_t& length,
-                                                        std::size_t& capacity, char* inlineBuffer)
-{
-    for (;;) {
-        progress = zolutf::utf16zToUtf8(progress.text, progress.out, data + capacity + 1);
-        if (progress.ended)
-            break;
-        progress.out = grow(data, capacity, progress.out, inlineBuffer);
+} // namespace
+
+// Construction from wide text, for each kind of processor. A constructor in the making
+// hands over its string with data_ at the inline buffer; the start of the text goes
+// straight into that buffer, and only a text that may not fit there goes on to the stack.
+struct ZOLStringFromWide {
+    // Ends the text in the inline buffer at end.
+    static void endInline(ZOLString& s, char* end) noexcept
+    {
+        *end = '\0';
+        s.length_ = static_cast<std::size_t>(end - s.inline_);
     }
-    *progress.out = '\0';
-    length = static_cast<std::size_t>(progress.out - data);
-}
+
+    // Hands the text of length bytes converted into buffer (size bytes: scratch or heap
+    // storage) to the string: back to the inline buffer when it fits there, else to heap
+    // storage, of its own size when it is still in the scratch.
+    __attribute__((always_inline)) static void keep(ZOLString& s, char* buffer, std::size_t size, const char* scratch,
+                                                    std::size_t length)
+    {
+        s.length_ = length;
+        if (length < INLINE_SIZE) {
+            // The whole inline buffer in fixed-size moves; bytes past the NUL do not matter.
+            std::memcpy(s.inline_, scratch, INLINE_SIZE);
+            s.inline_[length] = '\0';
+            return;
+        }
+        if (buffer == scratch) {
+            buffer = static_cast<char*>(std::malloc(length + 1));
+            if (buffer == nullptr)
+                throw std::bad_alloc();
+            std::memcpy(buffer, scratch, length);
+            size = length + 1;
+        }
+        buffer[length] = '\0';
+        s.data_ = buffer;
+        s.capacity_ = size - 1;
+    }
+
+    // Carries on converting from text on, the first done bytes being in the inline buffer.
+    // The text goes on the stack first, so that the converter has room for whole blocks and
+    // the heap is touched only for long texts, once for all but very long ones.
+    __attribute__((noinline)) static void convertLongPortable(ZOLString& s, const char16_t* text, std::size_t done)
+    {
+        alignas(16) char scratch[SCRATCH];
+        std::memcpy(scratch, s.inline_, INLINE_SIZE);
+        char* buffer = scratch;
+        std::size_t size = SCRATCH;
+        zolutf::Progress progress = zolutf::utf16zToUtf8(text, scratch + done, scratch + size);
+        while (!progress.ended) {
+            char* const out = growAside(buffer, size, progress.out, scratch);
+            progress = zolutf::utf16zToUtf8(progress.text, out, buffer + size);
+        }
+        keep(s, buffer, size, scratch, static_cast<std::size_t>(progress.out - buffer));
+    }
+
+    // For any processor: ASCII at the start in 16-unit blocks, the rest one unit at a time.
+    static void portable(ZOLString& s, const char16_t* text)
+    {
+        if (text == nullptr) {
+            endInline(s, s.inline_);
+            return;
+        }
+        static_assert(INLINE_SIZE >= 32, "the ASCII start fills the first 32 bytes");
+        std::size_t done = 0;
+        if ((reinterpret_cast<std::uintptr_t>(text) & 15) == 0) {
+            bool ended;
+            const std::size_t ascii = zolutf::asciiStart(text, s.inline_, ended);
+            if (ended) {
+                s.length_ = ascii;
+                return;
+            }
+            done = ascii & ~std::size_t{7};
+            if (zolutf::endsInBlock(text + done)) {
+                finishShort(s, text, ascii);
+                return;
+            }
+        }
+        convertLongPortable(s, text + done, done);
+    }
+
+    // A text whose first ascii units are ASCII, already in the inline buffer, and that ends
+    // within the 8-unit block holding the next one (a name or value with a non-ASCII
+    // character, say), finished one unit at a time straight into the inline buffer.
+    __attribute__((noinline)) static void finishShort(ZOLString& s, const char16_t* text, std::size_t ascii)
+    {
+        static_assert(zolutf::detail::SHORT_ROOM + 32 <= INLINE_SIZE, "a short end fits inline");
+        endInline(s, zolutf::detail::finishShort(text + ascii, s.inline_ + ascii).out);
+    }
 
 #if defined(ZOLUTF_WIDE)
-// The same with the block converter.
-__attribute__((noinline)) ZOLUTF_WIDE_TARGET void convertUtf16RestWide(zolutf::Progress progress, char*& data,
-                                                                       std::size_t& length, std::size_t& capacity,
-                                                                       char* inlineBuffer)
-{
-    for (;;) {
-        progress = zolutf::utf16zToUtf8WideBody(progress.text, progress.out, data + capacity + 1);
-        if (progress.ended)
-            break;
-        progress.out = grow(data, capacity, progress.out, inlineBuffer);
+    // The same with the block converter, carrying on from its state.
+    __attribute__((noinline)) ZOLUTF_WIDE_TARGET static void
+    convertLongWide(ZOLString& s, const char16_t* text, std::size_t done, __m128i previous, bool pairOpen)
+    {
+        alignas(32) char scratch[SCRATCH];
+        std::memcpy(scratch, s.inline_, INLINE_SIZE);
+        char* buffer = scratch;
+        std::size_t size = SCRATCH;
+        zolutf::Progress progress =
+            zolutf::utf16zToUtf8WideBody(text, scratch + done, scratch + size, previous, pairOpen);
+        // The converter settles an open pair before it stops for room.
+        while (!progress.ended) {
+            char* const out = growAside(buffer, size, progress.out, scratch);
+            progress = zolutf::utf16zToUtf8WideBody(progress.text, out, buffer + size);
+        }
+        keep(s, buffer, size, scratch, static_cast<std::size_t>(progress.out - buffer));
     }
-    *progress.out = '\0';
-    length = static_cast<std::size_t>(progress.out - data);
-}
-#endif
 
-// Decided once, when the library loads; until then the portable converter is used.
-const bool wideConverter = zolutf::haveWideConverter();
+    // The rest of wide() for a text that is not all ASCII and does not end within the
+    // 8-unit block where the ASCII stops.
+    __attribute__((noinline)) ZOLUTF_WIDE_TARGET static void wideRest(ZOLString& s, const char16_t* text,
+                                                                      std::size_t ascii)
+    {
+        static_assert(INLINE_SIZE >= 64, "the wide start fills 64 bytes");
+        const zolutf::WideProgress start = zolutf::utf16zToUtf8WideStart(text, s.inline_, ascii);
+        if (start.progress.ended) {
+            s.length_ = static_cast<std::size_t>(start.progress.out - s.inline_);
+            return;
+        }
+        convertLongWide(s, start.progress.text, static_cast<std::size_t>(start.progress.out - s.inline_),
+                        start.previous, start.pairOpen);
+    }
 
-// convertRest with the fastest converter this processor runs.
-inline void convertUtf16Rest(zolutf::Progress progress, char*& data, std::size_t& length, std::size_t& capacity,
-                             char* inlineBuffer)
-{
-#if defined(ZOLUTF_WIDE)
-    if (wideConverter) {
-        convertUtf16RestWide(progress, data, length, capacity, inlineBuffer);
-        return;
+    // With the block converter, on processors that have AVX2.
+    ZOLUTF_WIDE_TARGET static void wide(ZOLString& s, const char16_t* text)
+    {
+        if (text == nullptr) {
+            endInline(s, s.inline_);
+            return;
+        }
+        if ((reinterpret_cast<std::uintptr_t>(text) & 15) != 0) {
+            convertLongWide(s, text, 0, _mm_setzero_si128(), false);
+            return;
+        }
+        bool ended;
+        const std::size_t ascii = zolutf::asciiStart(text, s.inline_, ended);
+        if (ended) {
+            s.length_ = ascii;
+            return;
+        }
+        if (ascii == 32) {
+            convertLongWide(s, text + 32, 32, _mm_load_si128(reinterpret_cast<const __m128i*>(text + 24)), false);
+            return;
+        }
+        if (zolutf::endsInBlock(text + (ascii & ~std::size_t{7}))) {
+            finishShort(s, text, ascii);
+            return;
+        }
+        wideRest(s, text, ascii);
     }
 #endif
-    convertUtf16RestPortable(progress, data, length, capacity, inlineBuffer);
-}
+};
+
+namespace {
+
+// The fastest construction this processor runs, chosen when the library loads; until then
+// the portable one.
+void (*constructFromWide)(ZOLString&, const char16_t*) = ZOLStringFromWide::portable;
+
+const bool constructionChosen = zolutf::useWideConverter(true);
 
 // The rare part of destruction, kept out of line so that the common case needs no frame.
 __attribute__((noinline)) void freeStorage(char16_t* wide, char* data, const char* inlineBuffer) noexcept
@@ -93,6 +207,19 @@ __attribute__((noinline)) void freeStorage(char16_t* wide, char* data, const cha
 }
 
 } // namespace
+
+bool zolutf::useWideConverter(bool wide) noexcept
+{
+#if defined(ZOLUTF_WIDE)
+    if (wide && haveWideConverter()) {
+        constructFromWide = ZOLStringFromWide::wide;
+        return true;
+    }
+#endif
+    (void)wide;
+    constructFromWide = ZOLStringFromWide::portable;
+    return false;
+}
 
 ZOLString::ZOLString() noexcept : data_(inline_), length_(0), capacity_(INLINE_CAPACITY), wide_(nullptr)
 {
@@ -106,22 +233,9 @@ ZOLString::ZOLString(const char* text) : ZOLString()
 
 ZOLString::ZOLString(const char16_t* text) : data_(inline_), capacity_(INLINE_CAPACITY), wide_(nullptr)
 {
-    // The reader hands every name and text through here, so this path calls nothing that
-    // the dynamic linker could interpose, needs no length up front and sets length_ once.
-    if (text == nullptr) {
-        length_ = 0;
-        inline_[0] = '\0';
-        return;
-    }
-    static_assert(INLINE_CAPACITY + 1 >= 32, "the fast start fills the first 32 bytes of the inline buffer");
-    const zolutf::Progress head = zolutf::utf16zToUtf8Head(text, inline_);
-    if (head.ended) {
-        *head.out = '\0';
-        length_ = static_cast<std::size_t>(head.out - inline_);
-        return;
-    }
-    length_ = 0;
-    convertUtf16Rest(head, data_, length_, capacity_, inline_);
+    // The reader hands every name and text through here: this path calls nothing that the
+    // dynamic linker could interpose, needs no length up front and sets length_ once.
+    constructFromWide(*this, text);
 }
 
 ZOLString::ZOLString(long value) : ZOLString()
@@ -213,19 +327,17 @@ void ZOLString::init(const char* text, long length)
 
 void ZOLString::init(const char16_t* text, long length)
 {
-    dropWide();
-    length_ = 0;
-    data_[0] = '\0';
-    if (text == nullptr)
-        return;
-    if (length < 0) {
-        convertUtf16Rest(zolutf::Progress{text, data_, false}, data_, length_, capacity_, inline_);
+    // Converted aside first: text may be this string's own wide form.
+    if (text == nullptr || length < 0) {
+        *this = ZOLString(text);
         return;
     }
+    ZOLString converted;
     const std::size_t units = static_cast<std::size_t>(length);
-    reserve(zolutf::maxUtf8Bytes(units));
-    length_ = zolutf::utf16ToUtf8(text, units, data_);
-    data_[length_] = '\0';
+    converted.reserve(zolutf::maxUtf8Bytes(units));
+    converted.length_ = zolutf::utf16ToUtf8(text, units, converted.data_);
+    converted.data_[converted.length_] = '\0';
+    *this = static_cast<ZOLString&&>(converted);
 }
 
 const char16_t* ZOLString::wchars() const

@@ -76,6 +76,9 @@ public:
     bool operator!=(const char* text) const noexcept { return !(*this == text); }
 
 private:
+    // Construction from wide text, with the converters.
+    friend struct ZOLStringFromWide;
+
     void append(const char* text, std::size_t length);
     void reserve(std::size_t capacity);
     void dropWide() noexcept;

@@ -78,12 +78,17 @@ struct Progress {
 inline Progress utf16zToUtf8(const char16_t* text, char* out, const char* outEnd) noexcept;
 
 // Output room that utf16zToUtf8Wide needs to convert a block of text in one step.
-constexpr std::size_t UTF8Z_WIDE_ROOM = 40;
+constexpr std::size_t UTF8Z_WIDE_ROOM = 52;
 
 // True when this processor runs utf16zToUtf8Wide (it needs AVX2).
 bool haveWideConverter() noexcept;
 
-// As utf16zToUtf8, but converting blocks of eight units of any kind (ASCII, two- and
+// Makes ZOLString's construction from wide text use the block converter when wide is true
+// and the processor has it, else the portable converter; returns whether it uses the block
+// converter now. The library makes the fastest choice when it loads; tests try both.
+bool useWideConverter(bool wide) noexcept;
+
+// As utf16zToUtf8, but converting blocks of sixteen units of any kind (ASCII, two- and
 // three-byte characters, surrogate pairs) with vector instructions. With fewer than
 // UTF8Z_WIDE_ROOM bytes left it converts a block only if the block fits, so it may stop
 // there without progress; with more it always progresses. Only when haveWideConverter().
@@ -160,6 +165,26 @@ inline char* putNonAsciiRoomy(const char16_t*& p, char* o) noexcept
 #else
     return putNonAscii(p, true, o);
 #endif
+}
+
+// Room that finishShort needs.
+constexpr std::size_t SHORT_ROOM = 28;
+
+// Converts the last few units of a text, fewer than eight, one at a time up to the NUL,
+// with SHORT_ROOM bytes at o: for so few units that takes fewer instructions than a block.
+inline Progress finishShort(const char16_t* p, char* o) noexcept
+{
+    for (;;) {
+        const char16_t c = *p;
+        if (c >= 0x80) {
+            o = putNonAsciiRoomy(p, o);
+        } else if (c != 0) {
+            *o++ = static_cast<char>(c);
+            ++p;
+        } else {
+            return Progress{p, o, true};
+        }
+    }
 }
 
 #if defined(__SSE2__)
@@ -244,29 +269,41 @@ ZOLUTF_BLOCK_READER inline Progress utf16zToUtf8(const char16_t* text, char* out
     return Progress{p, o, false};
 }
 
-// The start of utf16zToUtf8 for an output buffer of 32 bytes, where most names and texts
-// end: ASCII text of up to 31 units that starts on a 16-byte boundary is converted
-// straight through. Otherwise returns where utf16zToUtf8 (with outEnd at out + 32) is to
-// carry on.
-ZOLUTF_BLOCK_READER inline Progress utf16zToUtf8Head(const char16_t* text, char* out) noexcept
+// True when the text at p, on a 16-byte boundary, ends within its first eight units.
+ZOLUTF_BLOCK_READER inline bool endsInBlock(const char16_t* p) noexcept
 {
 #if defined(__SSE2__)
-    if ((reinterpret_cast<std::uintptr_t>(text) & 15) == 0) {
-        std::size_t done = detail::asciiBlock(text, out);
-        // A second block only after a first without NUL, as in asciiBlock.
-        if (done == detail::BLOCK)
-            done += detail::asciiBlock(text + detail::BLOCK, out + detail::BLOCK);
-        if (done == 2 * detail::BLOCK)
-            return Progress{text + done, out + done, false};
-        if (text[done] == 0)
-            return Progress{text + done, out + done, true};
-        // Carry on from the start of the 8-unit block that stopped the ASCII run, so that a
-        // block converter starts aligned; everything before it was copied byte for byte.
-        done &= ~std::size_t{7};
-        return Progress{text + done, out + done, false};
-    }
+    const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_setzero_si128())) != 0;
+#else
+    for (int i = 0; i < 8; ++i)
+        if (p[i] == 0)
+            return true;
+    return false;
 #endif
-    return Progress{text, out, false};
+}
+
+// The start of a conversion into an output buffer of at least 32 bytes: copies the ASCII
+// units other than NUL at the start of text, which is on a 16-byte boundary, up to 32 of
+// them, to out and returns their number. When the text ends there, writes the NUL and sets
+// ended. 32 bytes may be written.
+ZOLUTF_BLOCK_READER inline std::size_t asciiStart(const char16_t* text, char* out, bool& ended) noexcept
+{
+#if defined(__SSE2__)
+    std::size_t n = detail::asciiBlock(text, out);
+    // A second block only after a first without NUL, as in asciiBlock.
+    if (n == detail::BLOCK)
+        n += detail::asciiBlock(text + detail::BLOCK, out + detail::BLOCK);
+    ended = n != 2 * detail::BLOCK && text[n] == 0;
+    if (ended)
+        out[n] = '\0';
+    return n;
+#else
+    (void)text;
+    (void)out;
+    ended = false;
+    return 0;
+#endif
 }
 
 #if defined(ZOLUTF_WIDE)
@@ -276,10 +313,14 @@ namespace detail {
 // Compaction of four 4-byte slots, each holding a character's UTF-8 bytes at its end, into
 // consecutive bytes. The key has one bit per slot for "at most two bytes" (bits 0-3) and
 // one for "at most one byte" (bits 4-7); the impossible "one byte but not two" means none.
+// A shuffle's last byte, never one of the at most 12 it keeps, holds 0x80 plus their
+// number: the high bit still clears the byte it shuffles, and the row alone tells both.
 struct PackTable {
     alignas(16) unsigned char shuffle[256][16];
-    unsigned char length[256];
 };
+
+// Where a shuffle row keeps its length.
+constexpr unsigned char PACKED_LENGTH = 15;
 
 constexpr PackTable makePackTable()
 {
@@ -293,8 +334,8 @@ constexpr PackTable makePackTable()
             for (unsigned b = 4 - bytes; b < 4; ++b)
                 table.shuffle[key][n++] = static_cast<unsigned char>(4 * slot + b);
         }
-        table.length[key] = static_cast<unsigned char>(n);
-        while (n < 16)
+        table.shuffle[key][PACKED_LENGTH] = static_cast<unsigned char>(0x80 + n);
+        while (n < PACKED_LENGTH)
             table.shuffle[key][n++] = 0x80;
     }
     return table;
@@ -308,7 +349,7 @@ inline constexpr PackTable packTable = makePackTable();
 enum Constant { F800, D800, FF80, x3F, x3F00, x8080, x40, x0F00, E000, FC00, DC00, FFFD, x30, x7, x80F0, CONSTANTS };
 
 struct ConstantTable {
-    alignas(16) std::uint16_t lanes[CONSTANTS][8];
+    alignas(32) std::uint16_t lanes[CONSTANTS][16];
 };
 
 constexpr ConstantTable makeConstantTable()
@@ -317,21 +358,24 @@ constexpr ConstantTable makeConstantTable()
                                                  0xE000, 0xFC00, 0xDC00, 0xFFFD, 0x30,   0x7,    0x80F0};
     ConstantTable table{};
     for (unsigned i = 0; i < CONSTANTS; ++i)
-        for (unsigned lane = 0; lane < 8; ++lane)
+        for (unsigned lane = 0; lane < 16; ++lane)
             table.lanes[i][lane] = values[i];
     return table;
 }
 
 inline constexpr ConstantTable constantTable = makeConstantTable();
 
-// Copies n <= 24 bytes with fixed-size moves, overlapping where n is not a multiple of
+// Copies n <= 48 bytes with fixed-size moves, overlapping where n is not a multiple of
 // their size, rather than a call to memcpy.
 inline void copyShort(char* out, const char* in, std::size_t n) noexcept
 {
-    if (n >= 8) {
+    if (n >= 16) {
+        std::memcpy(out, in, 16);
+        if (n > 32)
+            std::memcpy(out + 16, in + 16, 16);
+        std::memcpy(out + n - 16, in + n - 16, 16);
+    } else if (n >= 8) {
         std::memcpy(out, in, 8);
-        if (n > 16)
-            std::memcpy(out + 8, in + 8, 8);
         std::memcpy(out + n - 8, in + n - 8, 8);
     } else if (n >= 4) {
         std::memcpy(out, in, 4);
@@ -342,188 +386,274 @@ inline void copyShort(char* out, const char* in, std::size_t n) noexcept
     }
 }
 
-// Converts the eight units u at p, where previous holds the eight before them, writing up
-// to 28 bytes at dst. Returns the bytes that belong to the text, up to a NUL; sets count
-// to the units converted (8 unless a NUL ends the text) and pairOpen when the last unit is
-// the high half of a pair whose other half, in the next block, has yet to be written.
-ZOLUTF_BLOCK_LOADS ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) std::size_t
-convertBlock(__m128i u, __m128i previous, const char16_t* p, char* dst, std::size_t& count, bool& pairOpen,
-             const __m128i* k) noexcept
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i nul = _mm_cmpeq_epi16(u, zero);
-    const __m128i surrogate = _mm_cmpeq_epi16(_mm_and_si128(u, k[F800]), k[D800]);
-    const auto special = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(nul, surrogate)));
-    const __m128i upToOne = _mm_cmpeq_epi16(_mm_and_si128(u, k[FF80]), zero);
-    const __m128i upToTwo = _mm_cmpeq_epi16(_mm_and_si128(u, k[F800]), zero);
-    __m128i twoBytes = upToTwo;
+// A block takes a high surrogate in its last lane for the first half of a pair and writes
+// the first two bytes of the character; the next block's first unit settles it, or else
+// the functions below.
 
-    // Lanes past a NUL may hold anything, even memory never written: no decision rests on them.
-    count = 8;
-    unsigned lanes = 0xFF;
-    if ((special & 0xFF) != 0) {
-        count = static_cast<std::size_t>(__builtin_ctz(special));
-        lanes = (1u << count) - 1;
+// Writes the last two bytes of such a pair, whose low half is *p, and advances p past it.
+inline char* finishPair(const char16_t*& p, char* o) noexcept
+{
+    const unsigned high = p[-1];
+    const unsigned low = *p++;
+    o[0] = static_cast<char>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0xF));
+    o[1] = static_cast<char>(0x80 | (low & 0x3F));
+    return o + 2;
+}
+
+// Rewrites the two bytes before o, written for a high surrogate that turned out to be
+// alone, as U+FFFD.
+inline char* fixLoneHigh(char* o) noexcept
+{
+    o[-2] = static_cast<char>(0xEF);
+    o[-1] = static_cast<char>(0xBF);
+    o[0] = static_cast<char>(0xBD);
+    return o + 1;
+}
+
+// True for the second half of a surrogate pair.
+inline bool isLowSurrogate(char16_t c) noexcept
+{
+    return (c & 0xFC00) == 0xDC00;
+}
+
+// The shuffle that packs the four slots of a group with the given key.
+inline __m128i packShuffle(unsigned key) noexcept
+{
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(packTable.shuffle[key]));
+}
+
+// Sixteen lanes set, then sixteen clear: from laneMasks + 16 - n, a mask of the first n lanes.
+inline constexpr std::uint16_t laneMasks[32] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,
+                                                0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+
+// The vector constants, through a pointer that the compiler cannot see through.
+ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) const __m256i* constants() noexcept
+{
+    const __m256i* k = reinterpret_cast<const __m256i*>(constantTable.lanes);
+    __asm__("" : "+r"(k));
+    return k;
+}
+
+// Converts the sixteen units u, where previous holds the eight units before them, writing
+// up to UTF8Z_WIDE_ROOM bytes at dst. Returns the bytes that belong to the text, up to a
+// NUL, and sets count to the units converted (16 unless a NUL ends the text). pairOpen
+// tells on entry that the first unit finishes the pair that the last block opened, and
+// on return that this block opened one.
+ZOLUTF_BLOCK_LOADS ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) std::size_t
+convertBlock(__m256i u, __m128i previous, char* dst, std::size_t& count, bool& pairOpen, const __m256i* k) noexcept
+{
+    const __m256i zero = _mm256_setzero_si256();
+    // Lanes past a NUL may hold anything, even memory never written, so they are cleared
+    // first: each then writes a NUL byte after the text, which is not counted.
+    const auto nul = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(u, zero)));
+    count = 16;
+    if (nul != 0) {
+        count = static_cast<unsigned>(__builtin_ctz(nul)) / 2;
+        u = _mm256_and_si256(u, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneMasks + 16 - count)));
     }
-    const unsigned halves = (special >> 8) & lanes;
+    const __m256i upToOne = _mm256_cmpeq_epi16(_mm256_and_si256(u, k[FF80]), zero);
+    const __m256i upToTwo = _mm256_cmpeq_epi16(_mm256_and_si256(u, k[F800]), zero);
+    const __m256i halfBits = _mm256_and_si256(u, k[FC00]);
+    const __m256i highs = _mm256_cmpeq_epi16(halfBits, k[D800]);
+    const __m256i lows = _mm256_cmpeq_epi16(halfBits, k[DC00]);
+    // Two mask bits per unit.
+    const auto highMask = static_cast<unsigned>(_mm256_movemask_epi8(highs));
+    const auto lowMask = static_cast<unsigned>(_mm256_movemask_epi8(lows));
 
     // Per unit, bytes 2 and 3 of its slot: the last two UTF-8 bytes, or the only one.
-    __m128i c = u;
-    pairOpen = false;
-    __m128i pairHigh = zero;
-    __m128i pairLow = zero;
-    if (halves != 0) {
-        // A pair may straddle blocks: the next block is readable when this one has no NUL.
-        const __m128i following = count != 8 ? zero : _mm_load_si128(reinterpret_cast<const __m128i*>(p + 8));
-        const __m128i before = _mm_alignr_epi8(u, previous, 14);
-        const __m128i after = _mm_alignr_epi8(following, u, 2);
-        const __m128i highs = _mm_cmpeq_epi16(_mm_and_si128(u, k[FC00]), k[D800]);
-        const __m128i lows = _mm_cmpeq_epi16(_mm_and_si128(u, k[FC00]), k[DC00]);
-        pairHigh = _mm_and_si128(highs, _mm_cmpeq_epi16(_mm_and_si128(after, k[FC00]), k[DC00]));
-        pairLow = _mm_and_si128(lows, _mm_cmpeq_epi16(_mm_and_si128(before, k[FC00]), k[D800]));
-        const __m128i paired = _mm_or_si128(pairHigh, pairLow);
-        // Each half of a pair writes two of its four bytes; a lone half becomes U+FFFD.
-        twoBytes = _mm_or_si128(twoBytes, paired);
-        c = _mm_blendv_epi8(c, k[FFFD], _mm_andnot_si128(paired, surrogate));
-        pairOpen = count == 8 && (_mm_movemask_epi8(pairHigh) & 0x8000) != 0;
+    __m256i c = u;
+    __m256i twoBytes = upToTwo;
+    __m256i pairHigh = zero;
+    __m256i lowBits = zero;
+    const bool halves = (highMask | lowMask) != 0;
+    if (halves) {
+        const __m256i before = _mm256_alignr_epi8(
+            u, _mm256_inserti128_si256(_mm256_castsi128_si256(previous), _mm256_castsi256_si128(u), 1), 14);
+        const unsigned carried = pairOpen ? 3u : 0u;
+        __m256i pairLow;
+        if (((highMask << 2) | carried) == lowMask) {
+            // Every low half follows a high half: all are pairs.
+            pairHigh = highs;
+            pairLow = lows;
+            twoBytes = _mm256_or_si256(twoBytes, _mm256_or_si256(highs, lows));
+        } else {
+            const __m256i after = _mm256_alignr_epi8(_mm256_permute2x128_si256(u, k[DC00], 0x21), u, 2);
+            pairHigh = _mm256_and_si256(highs, _mm256_cmpeq_epi16(_mm256_and_si256(after, k[FC00]), k[DC00]));
+            pairLow = _mm256_and_si256(lows, _mm256_cmpeq_epi16(_mm256_and_si256(before, k[FC00]), k[D800]));
+            const __m256i paired = _mm256_or_si256(pairHigh, pairLow);
+            // Each half of a pair writes two of its four bytes; a lone half becomes U+FFFD.
+            twoBytes = _mm256_or_si256(twoBytes, paired);
+            c = _mm256_blendv_epi8(c, k[FFFD], _mm256_andnot_si256(paired, _mm256_or_si256(highs, lows)));
+        }
         // The low half's first byte takes the high half's last two bits.
-        pairLow = _mm_and_si128(pairLow, _mm_xor_si128(k[x30], _mm_and_si128(_mm_slli_epi16(before, 4), k[x30])));
+        lowBits =
+            _mm256_and_si256(pairLow, _mm256_xor_si256(k[x30], _mm256_and_si256(_mm256_slli_epi16(before, 4), k[x30])));
     }
-    __m128i tail = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(_mm_srli_epi16(c, 6), k[x3F]), _mm_and_si128(_mm_slli_epi16(c, 8), k[x3F00])),
-        _mm_or_si128(k[x8080], _mm_and_si128(upToTwo, k[x40])));
-    tail = _mm_blendv_epi8(tail, _mm_slli_epi16(c, 8), upToOne);
-    if (halves != 0) {
+    pairOpen = (highMask >> 30) != 0;
+    __m256i tail = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(c, 6), k[x3F]),
+                                                   _mm256_and_si256(_mm256_slli_epi16(c, 8), k[x3F00])),
+                                   _mm256_or_si256(k[x8080], _mm256_and_si256(upToTwo, k[x40])));
+    tail = _mm256_blendv_epi8(tail, _mm256_slli_epi16(c, 8), upToOne);
+    if (halves) {
         // The high half of a pair: F0 | plane >> 2, then the plane's low bits and four more.
-        const __m128i plane = _mm_add_epi16(u, k[x40]);
-        const __m128i highForm = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(plane, 8), k[x7]),
-                                                           _mm_and_si128(_mm_slli_epi16(plane, 6), k[x3F00])),
-                                              k[x80F0]);
-        tail = _mm_blendv_epi8(tail, highForm, pairHigh);
-        tail = _mm_xor_si128(tail, pairLow);
+        const __m256i plane = _mm256_add_epi16(u, k[x40]);
+        const __m256i highForm =
+            _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(plane, 8), k[x7]),
+                                            _mm256_and_si256(_mm256_slli_epi16(plane, 6), k[x3F00])),
+                            k[x80F0]);
+        tail = _mm256_xor_si256(_mm256_blendv_epi8(tail, highForm, pairHigh), lowBits);
     }
     // Byte 1: the lead byte of a three-byte character.
-    const __m128i lead = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(c, 4), k[x0F00]), k[E000]);
+    const __m256i lead = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(c, 4), k[x0F00]), k[E000]);
 
-    // The pack keys of slots 0-3 in bits 0-7 and of slots 4-7 in bits 8-15.
-    auto keys = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_shuffle_epi32(_mm_packs_epi16(twoBytes, upToOne), _MM_SHUFFLE(3, 1, 2, 0))));
-    if (count != 8) {
-        // Nothing from the NUL on.
-        const unsigned after = 0xFFu << count;
-        const unsigned slots = (after & 0xF) | ((after & 0xF0) << 4);
-        keys = (keys & ~slots) | (slots << 4);
-    }
-    const unsigned keyLow = keys & 0xFF;
-    const unsigned keyHigh = (keys >> 8) & 0xFF;
-    const std::size_t lengthLow = packTable.length[keyLow];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
-                     _mm_shuffle_epi8(_mm_unpacklo_epi16(lead, tail),
-                                      _mm_load_si128(reinterpret_cast<const __m128i*>(packTable.shuffle[keyLow]))));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + lengthLow),
-                     _mm_shuffle_epi8(_mm_unpackhi_epi16(lead, tail),
-                                      _mm_load_si128(reinterpret_cast<const __m128i*>(packTable.shuffle[keyHigh]))));
-    return lengthLow + packTable.length[keyHigh];
+    // The pack keys of groups 0-3 (units 4g to 4g + 3) in bits 8g to 8g + 7.
+    const auto keys = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_shuffle_epi32(_mm256_packs_epi16(twoBytes, upToOne), _MM_SHUFFLE(3, 1, 2, 0))));
+    const unsigned key0 = keys & 0xFF;
+    const unsigned key1 = (keys >> 8) & 0xFF;
+    const unsigned key2 = (keys >> 16) & 0xFF;
+    const unsigned key3 = keys >> 24;
+    // Groups 0 and 2 in one register, 1 and 3 in the other.
+    const __m256i even =
+        _mm256_shuffle_epi8(_mm256_unpacklo_epi16(lead, tail),
+                            _mm256_inserti128_si256(_mm256_castsi128_si256(packShuffle(key0)), packShuffle(key2), 1));
+    const __m256i odd =
+        _mm256_shuffle_epi8(_mm256_unpackhi_epi16(lead, tail),
+                            _mm256_inserti128_si256(_mm256_castsi128_si256(packShuffle(key1)), packShuffle(key3), 1));
+    const std::size_t length0 = packTable.shuffle[key0][PACKED_LENGTH] - 0x80u;
+    const std::size_t length01 = length0 + packTable.shuffle[key1][PACKED_LENGTH] - 0x80u;
+    const std::size_t length012 = length01 + packTable.shuffle[key2][PACKED_LENGTH] - 0x80u;
+    // In order: each store's bytes past its group are overwritten by the next.
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm256_castsi256_si128(even));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + length0), _mm256_castsi256_si128(odd));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + length01), _mm256_extracti128_si256(even, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + length012), _mm256_extracti128_si256(odd, 1));
+    return length012 + packTable.shuffle[key3][PACKED_LENGTH] - 0x80u - (16 - count);
 }
 
 } // namespace detail
 
-// The body of utf16zToUtf8Wide, for callers compiled for the same instruction set.
+// Where utf16zToUtf8WideStart stopped, with what a block converter carries on from.
+struct WideProgress {
+    Progress progress;
+    __m128i previous; // the eight units before progress.text
+    bool pairOpen;    // the unit at progress.text finishes a pair already begun
+};
+
+// Carries on from asciiStart, which found ascii units, fewer than 32, and then a unit that
+// is not ASCII, in an output buffer of 64 bytes, for a text that does not end within the
+// 8-unit block holding that unit (see endsInBlock). A text that ends within sixteen units
+// from that block, when it starts at unit 0 or 8, is converted straight through and
+// NUL-terminated. Otherwise returns where utf16zToUtf8WideBody (with outEnd at out + 64)
+// is to carry on.
+ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline WideProgress utf16zToUtf8WideStart(const char16_t* text, char* out,
+                                                                                      std::size_t ascii) noexcept
+{
+    const std::size_t at = ascii & ~std::size_t{7};
+    const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(text + at));
+    const __m128i previous =
+        at == 0 ? _mm_setzero_si128() : _mm_load_si128(reinterpret_cast<const __m128i*>(text + at - 8));
+    if (at > 8)
+        return WideProgress{Progress{text + at, out + at, false}, previous, false};
+    // One block of sixteen, which fits the buffer however it turns out.
+    const __m128i next = _mm_load_si128(reinterpret_cast<const __m128i*>(text + at + 8));
+    std::size_t count;
+    bool pairOpen = false;
+    char* const o = out + at +
+                    detail::convertBlock(_mm256_inserti128_si256(_mm256_castsi128_si256(units), next, 1), previous,
+                                         out + at, count, pairOpen, detail::constants());
+    if (count != 16)
+        *o = '\0';
+    return WideProgress{Progress{text + at + count, o, count != 16}, next, pairOpen};
+}
+
+// The body of utf16zToUtf8Wide, for callers compiled for the same instruction set, carrying
+// on from a block converter's state where utf16zToUtf8WideHead left it.
 ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline Progress utf16zToUtf8WideBody(const char16_t* text, char* out,
-                                                                                 const char* outEnd) noexcept
+                                                                                 const char* outEnd,
+                                                                                 __m128i previous = _mm_setzero_si128(),
+                                                                                 bool pairOpen = false) noexcept
 {
     const char16_t* p = text;
     char* o = out;
-    const __m128i* k = reinterpret_cast<const __m128i*>(detail::constantTable.lanes);
-    __asm__("" : "+r"(k));
-    // The block before the current one, for a low surrogate at the start of the current one.
-    __m128i previous = _mm_setzero_si128();
-    bool pairOpen = false;
-    for (;;) {
-        const auto room = static_cast<std::size_t>(outEnd - o);
-        if ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0) {
-            // One unit at a time to the next block boundary (only text that did not start
-            // on one). A high surrogate's partner is always readable: at worst it is the NUL.
-            const char* const last = outEnd - UTF8Z_ROOM;
+    const __m256i* const k = detail::constants();
+    if ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0) {
+        // One unit at a time to the first block boundary. A high surrogate's partner is
+        // always readable: at worst it is the NUL.
+        const char* const last = outEnd - UTF8Z_ROOM;
+        if (o > last)
+            return Progress{p, o, false};
+        do {
+            const char16_t c = *p;
+            if (c < 0x80) {
+                if (c == 0)
+                    return Progress{p, o, true};
+                *o++ = static_cast<char>(c);
+                ++p;
+            } else {
+                o = detail::putNonAsciiRoomy(p, o);
+            }
             if (o > last)
                 return Progress{p, o, false};
-            do {
-                const char16_t c = *p;
-                if (c < 0x80) {
-                    if (c == 0)
-                        return Progress{p, o, true};
-                    *o++ = static_cast<char>(c);
-                    ++p;
-                } else {
-                    o = detail::putNonAsciiRoomy(p, o);
-                }
-                if (o > last)
-                    return Progress{p, o, false};
-            } while ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0);
-            continue;
+        } while ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0);
+    }
+    for (;;) {
+        if (pairOpen && !detail::isLowSurrogate(*p)) {
+            o = detail::fixLoneHigh(o);
+            pairOpen = false;
         }
-        const __m128i u = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
-        std::size_t count;
-        bool open;
-        if (room >= 16) {
-            // ASCII is copied straight through, sixteen units at a time where the first
-            // eight are ASCII without a NUL (which makes the next block readable).
-            const __m128i narrow = _mm_packus_epi16(u, u);
-            const unsigned stop = detail::stopMask(narrow);
-            if (stop == 0) {
-                const __m128i next = _mm_load_si128(reinterpret_cast<const __m128i*>(p + 8));
-                const __m128i bytes = _mm_packus_epi16(u, next);
+        const auto room = static_cast<std::size_t>(outEnd - o);
+        const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i next;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_setzero_si128())) == 0) {
+            // No NUL in these eight, so the next eight are readable. Sixteen ASCII units are
+            // copied straight through, and ASCII up to a NUL ends the text.
+            next = _mm_load_si128(reinterpret_cast<const __m128i*>(p + 8));
+            if (room >= 16) {
+                const __m128i bytes = _mm_packus_epi16(units, next);
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(o), bytes);
-                const unsigned stop16 = detail::stopMask(bytes);
-                if (stop16 == 0) {
+                const unsigned stop = detail::stopMask(bytes);
+                if (stop == 0) {
                     p += 16;
                     o += 16;
                     previous = next;
-                    pairOpen = false;
                     continue;
                 }
-                const auto ascii = static_cast<unsigned>(__builtin_ctz(stop16));
+                const auto ascii = static_cast<unsigned>(__builtin_ctz(stop));
                 if (p[ascii] == 0)
                     return Progress{p + ascii, o + ascii, true};
-                p += 8;
-                o += 8;
-                previous = u;
-                pairOpen = false;
-                continue;
             }
-            const auto ascii = static_cast<unsigned>(__builtin_ctz(stop));
-            if (p[ascii] == 0) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(o), narrow);
-                return Progress{p + ascii, o + ascii, true};
+        } else {
+            // The text ends within these eight: one unit at a time where there is room.
+            if (room >= detail::SHORT_ROOM) {
+                if (pairOpen)
+                    o = detail::finishPair(p, o);
+                return detail::finishShort(p, o);
             }
+            next = _mm_setzero_si128();
         }
+        const __m256i block = _mm256_inserti128_si256(_mm256_castsi128_si256(units), next, 1);
+        std::size_t count;
         if (room >= UTF8Z_WIDE_ROOM) {
-            o += detail::convertBlock(u, previous, p, o, count, open, k);
+            o += detail::convertBlock(block, previous, o, count, pairOpen, k);
         } else {
             // Near the end of the buffer: convert aside and keep the block only if it fits
-            // with its NUL, or with room to finish a pair that it leaves open.
-            alignas(16) char block[32];
-            const std::size_t n = detail::convertBlock(u, previous, p, block, count, open, k);
-            if (n + (open ? 3 : 1) > room) {
-                if (pairOpen) {
-                    // Finish the pair whose first two bytes the last block wrote.
-                    const unsigned high = p[-1];
-                    const unsigned low = p[0];
-                    o[0] = static_cast<char>(0x80 | ((high & 3) << 4) | ((low >> 6) & 0xF));
-                    o[1] = static_cast<char>(0x80 | (low & 0x3F));
-                    o += 2;
-                    ++p;
-                }
+            // with its NUL, or with room to settle a pair that it leaves open.
+            alignas(16) char aside[UTF8Z_WIDE_ROOM];
+            const bool wasOpen = pairOpen;
+            const std::size_t n = detail::convertBlock(block, previous, aside, count, pairOpen, k);
+            if (n + (pairOpen ? 3 : 1) > room) {
+                if (wasOpen)
+                    o = detail::finishPair(p, o);
                 return Progress{p, o, false};
             }
-            detail::copyShort(o, block, n);
+            detail::copyShort(o, aside, n);
             o += n;
         }
         p += count;
-        if (count != 8)
+        if (count != 16)
             return Progress{p, o, true};
-        previous = u;
-        pairOpen = open;
+        previous = next;
     }
 }
 

@@ -150,7 +150,7 @@ TEST(ZOLUtf, EdgeCasesAgreeWithReference)
         for (std::size_t window : {16u, 17u, 20u, 32u, 64u, 1024u})
             EXPECT_EQ(expected, viaTerminated(text.c_str(), window)) << "window " << window;
         if (zolutf::haveWideConverter()) {
-            for (std::size_t window : {40u, 41u, 47u, 64u, 1024u})
+            for (std::size_t window : {52u, 53u, 60u, 64u, 1024u})
                 EXPECT_EQ(expected, viaTerminated(text.c_str(), window, zolutf::utf16zToUtf8Wide))
                     << "window " << window;
         }
@@ -194,8 +194,12 @@ TEST(ZOLUtf, RandomTextAgreesWithReferenceAtEveryAlignment)
             const std::size_t window = zolutf::UTF8Z_WIDE_ROOM + random() % 64;
             EXPECT_EQ(expected, viaTerminated(start, window, zolutf::utf16zToUtf8Wide));
         }
-        const ZOLString string(start);
-        EXPECT_EQ(expected, std::string(string.chars(), string.length()));
+        for (const bool wide : {false, true}) {
+            zolutf::useWideConverter(wide);
+            const ZOLString string(start);
+            EXPECT_EQ(expected, std::string(string.chars(), string.length())) << (wide ? "wide" : "portable");
+        }
+        zolutf::useWideConverter(true);
     }
 }
 
@@ -227,15 +231,15 @@ TEST(ZOLUtf, BlockConverterJoinsPairsAcrossBlocksAndWindowEnds)
 {
     if (!zolutf::haveWideConverter())
         GTEST_SKIP() << "no AVX2";
-    // A pair at every position around the edges of eight-unit blocks, between runs of
-    // two- and three-byte characters and ASCII, a lone half next to it, and every window
-    // size around the block converter's room, so that a pair opened by one block is
-    // finished by the next block or at the end of a window.
+    // A pair at every position around the edges of sixteen-unit blocks, between runs of
+    // two- and three-byte characters and ASCII, lone halves next to it or last of all, and
+    // every window size around the block converter's room, so that a pair opened by one
+    // block is finished, or found to be no pair, by the next block or at a window's end.
     alignas(16) char16_t storage[96];
     for (const char16_t filler : {u'a', u'\u00E9', u'\u4E2D'}) {
-        for (std::size_t at = 0; at < 24; ++at) {
-            for (int variant = 0; variant < 3; ++variant) {
-                std::u16string text(40, filler);
+        for (std::size_t at = 0; at < 40; ++at) {
+            for (int variant = 0; variant < 5; ++variant) {
+                std::u16string text(56, filler);
                 // U+10F801: every bit of the high half's low pair of bits counts.
                 text[at] = 0xDBFE;
                 text[at + 1] = 0xDC01;
@@ -243,10 +247,17 @@ TEST(ZOLUtf, BlockConverterJoinsPairsAcrossBlocksAndWindowEnds)
                     text[at + 2] = 0xDBFF; // a lone high half right after the pair
                 if (variant == 2)
                     text[at] = 0xDC00; // two low halves
+                if (variant == 3)
+                    text.resize(at + 1); // a high half last of all
+                if (variant == 4) {
+                    // Two high halves, then a low one.
+                    text[at + 1] = 0xDBFF;
+                    text[at + 2] = 0xDC01;
+                }
                 std::copy(text.begin(), text.end(), storage);
                 storage[text.size()] = u'\0';
                 const std::string expected = reference(text);
-                for (std::size_t window = zolutf::UTF8Z_WIDE_ROOM; window < 90; ++window)
+                for (std::size_t window = zolutf::UTF8Z_WIDE_ROOM; window < 110; ++window)
                     ASSERT_EQ(expected, viaTerminated(storage, window, zolutf::utf16zToUtf8Wide))
                         << "pair at " << at << ", variant " << variant << ", window " << window;
                 EXPECT_EQ(expected, std::string(ZOLString(storage).chars()));
@@ -261,9 +272,9 @@ TEST(ZOLUtf, BlockConverterEndsAtNulInEveryLane)
         GTEST_SKIP() << "no AVX2";
     // Each mix of characters with the NUL in each lane of the last block; what follows the
     // NUL in its block (here a surrogate pair and non-ASCII) must not show.
-    alignas(16) char16_t storage[48];
+    alignas(16) char16_t storage[64];
     const char16_t kinds[] = {u'z', u'\u00E9', u'\u4E2D', 0xD83D};
-    for (std::size_t length = 0; length < 24; ++length) {
+    for (std::size_t length = 0; length < 40; ++length) {
         for (const char16_t kind : kinds) {
             std::u16string text;
             while (text.size() < length) {
@@ -274,9 +285,10 @@ TEST(ZOLUtf, BlockConverterEndsAtNulInEveryLane)
             text.resize(length);
             std::copy(text.begin(), text.end(), storage);
             storage[length] = u'\0';
-            for (std::size_t i = length + 1; i < 48; ++i)
+            for (std::size_t i = length + 1; i < 64; ++i)
                 storage[i] = i % 2 != 0 ? char16_t(0xDC00) : u'\u00FF';
             EXPECT_EQ(reference(text), viaTerminated(storage, 128, zolutf::utf16zToUtf8Wide)) << "length " << length;
+            EXPECT_EQ(reference(text), std::string(ZOLString(storage).chars())) << "length " << length;
         }
     }
 }
