@@ -116,4 +116,10 @@ TEST(ZOLString, InitTakesLengthOrStopsAtNul)
     ZOLString self(std::string(50, 'q').c_str());
     self.init(self.chars() + 10, -1);
     EXPECT_EQ(std::string(40, 'q'), utf8(self));
+    // And from its own wide form, which the new text replaces.
+    ZOLString wide(std::string(80, 'w').c_str());
+    wide.init(wide.wchars() + 5);
+    EXPECT_EQ(std::string(75, 'w'), utf8(wide));
+    wide.init(wide.wchars(), 3);
+    EXPECT_EQ("www", utf8(wide));
 }
