@@ -477,6 +477,8 @@ convertBlock(__m256i u, __m128i previous, char* dst, std::size_t& count, bool& p
             pairLow = lows;
             twoBytes = _mm256_or_si256(twoBytes, _mm256_or_si256(highs, lows));
         } else {
+            // Each half against its neighbour; the unit after the last lane stands in as a
+            // low half, leaving a high half there to the next block.
             const __m256i after = _mm256_alignr_epi8(_mm256_permute2x128_si256(u, k[DC00], 0x21), u, 2);
             pairHigh = _mm256_and_si256(highs, _mm256_cmpeq_epi16(_mm256_and_si256(after, k[FC00]), k[DC00]));
             pairLow = _mm256_and_si256(lows, _mm256_cmpeq_epi16(_mm256_and_si256(before, k[FC00]), k[D800]));
