@@ -177,10 +177,6 @@ struct ZOLStringFromWide {
             s.length_ = ascii;
             return;
         }
-        if (ascii == 32) {
-            convertLongWide(s, text + 32, 32, _mm_load_si128(reinterpret_cast<const __m128i*>(text + 24)), false);
-            return;
-        }
         if (zolutf::endsInBlock(text + (ascii & ~std::size_t{7}))) {
             finishShort(s, text, ascii);
             return;

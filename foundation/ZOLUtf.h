@@ -542,8 +542,8 @@ struct WideProgress {
     bool pairOpen;    // the unit at progress.text finishes a pair already begun
 };
 
-// Carries on from asciiStart, which found ascii units, fewer than 32, and then a unit that
-// is not ASCII, in an output buffer of 64 bytes, for a text that does not end within the
+// Carries on from asciiStart, which found ascii units and then, unless they were 32, a
+// unit that is not ASCII, in an output buffer of 64 bytes, for a text that does not end within the
 // 8-unit block holding that unit (see endsInBlock). A text that ends within sixteen units
 // from that block, when it starts at unit 0 or 8, is converted straight through and
 // NUL-terminated. Otherwise returns where utf16zToUtf8WideBody (with outEnd at out + 64)

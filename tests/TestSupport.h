@@ -1,8 +1,8 @@
 #ifndef ZOLSAX2_TEST_SUPPORT_H
 #define ZOLSAX2_TEST_SUPPORT_H
 
-// Helpers shared by the test files: a trace of parser events, log rendering,
-// temporary files and an assertion on ZOLException messages.
+// Helpers shared by the test files: a trace of parser events, log rendering, a scratch
+// directory and an assertion on ZOLException messages.
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -81,29 +81,29 @@ inline std::string render(const ZOLMemoryLog& log)
     return out;
 }
 
-// A file in a fresh temporary directory, removed with the object.
-class TempFile {
+// A fresh directory under /tmp, removed with everything in it.
+class ScratchDir {
 public:
-    explicit TempFile(const std::string& content, const std::string& name = "doc.xml")
+    ScratchDir()
     {
         char pattern[] = "/tmp/zolsax2-test-XXXXXX";
-        dir = mkdtemp(pattern);
-        path = dir + "/" + name;
-        std::ofstream out(path, std::ios::binary);
-        out << content;
+        path = mkdtemp(pattern);
     }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile()
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+
+    // The path of name in the directory.
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    // Writes bytes to name in the directory and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const
     {
-        std::remove(path.c_str());
-        rmdir(dir.c_str());
+        std::ofstream(file(name), std::ios::binary) << bytes;
+        return file(name);
     }
     const std::string& getPath() const { return path; }
-    const std::string& getDir() const { return dir; }
 
 private:
-    std::string dir;
     std::string path;
 };
 

@@ -17,7 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
-using testsupport::TempFile;
+using testsupport::ScratchDir;
 using testsupport::thrownMessage;
 using testsupport::Trace;
 
@@ -52,9 +52,9 @@ std::string traceOfBytes(const std::string& bytes)
 
 std::string traceOfFile(const std::string& bytes)
 {
-    TempFile file(bytes);
+    ScratchDir dir;
     Traced t;
-    t.parser.parseFile(ZOLFile(file.getPath().c_str()));
+    t.parser.parseFile(ZOLFile(dir.write("doc.xml", bytes).c_str()));
     return t.trace.str();
 }
 
@@ -207,17 +207,18 @@ TEST(ZOLSAX2Parser, ReportsInputThatIsNotXmlOnceAtFirstCharacter)
 
 TEST(ZOLSAX2Parser, NamesTheCompletedPathOfAFailedFile)
 {
-    TempFile file("<a>", "broken.xml");
+    ScratchDir dir;
+    const std::string path = dir.write("broken.xml", "<a>");
     char cwd[PATH_MAX];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
-    ASSERT_EQ(0, chdir(file.getDir().c_str()));
+    ASSERT_EQ(0, chdir(dir.getPath().c_str()));
     Traced t;
     const std::string relative = thrownMessage([&] { t.parser.parseFile(ZOLFile("broken.xml")); });
     const std::string missing = thrownMessage([&] { t.parser.parseFile(ZOLFile("no-such-file.xml")); });
     ASSERT_EQ(0, chdir(cwd));
 
-    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: " + file.getPath(), relative);
-    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: " + file.getDir() + "/no-such-file.xml", missing);
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: " + path, relative);
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: " + dir.file("no-such-file.xml"), missing);
     ASSERT_EQ(2u, t.log.size());
     EXPECT_STREQ("ZSAX_W0001", t.log.getEvents()[1].getCode().chars());
     EXPECT_NE(nullptr, std::strstr(t.log.getEvents()[1].getText().chars(), "no-such-file.xml"));

@@ -12,7 +12,7 @@
 #include <type_traits>
 
 using testsupport::render;
-using testsupport::TempFile;
+using testsupport::ScratchDir;
 
 static_assert(!std::is_copy_constructible<ZOLSAX2Validator>::value, "validators must not be copied");
 static_assert(!std::is_copy_assignable<ZOLSAX2Validator>::value, "validators must not be copied");
@@ -82,9 +82,11 @@ TEST(ZOLSAX2Validator, FileThatIsNotXmlAnswersFalseWithTheFormatRecord)
 
 TEST(ZOLSAX2Validator, WarningsAloneAnswerTrue)
 {
-    TempFile doc("<!DOCTYPE a [<!ELEMENT a EMPTY><!ATTLIST a x CDATA #IMPLIED x CDATA #IMPLIED>]><a/>");
+    ScratchDir dir;
+    const std::string doc =
+        dir.write("doc.xml", "<!DOCTYPE a [<!ELEMENT a EMPTY><!ATTLIST a x CDATA #IMPLIED x CDATA #IMPLIED>]><a/>");
     Fixture f;
-    EXPECT_TRUE(f.validate(doc.getPath())) << render(f.log);
+    EXPECT_TRUE(f.validate(doc)) << render(f.log);
     ASSERT_EQ(1u, f.log.size()) << render(f.log);
     EXPECT_EQ(ZOLLogEvent::LEVEL_WARNING, f.log.getEvents()[0].getLevel());
 }
@@ -100,17 +102,17 @@ TEST(ZOLSAX2Validator, BadThenGoodOnOneValidator)
 
 TEST(ZOLSAX2Validator, SecondSchemaLocationReplacesTheFirst)
 {
-    TempFile schema(SMALL_SCHEMA, "t.xsd");
-    TempFile doc("<n xmlns='urn:t'>12</n>");
-    TempFile badDoc("<n xmlns='urn:t'>twelve</n>");
+    ScratchDir dir;
+    const std::string schema = dir.write("t.xsd", SMALL_SCHEMA);
+    const std::string doc = dir.write("doc.xml", "<n xmlns='urn:t'>12</n>");
     Fixture f;
-    f.validator.addSchemaLocation("urn:t", schema.getPath().c_str());
-    EXPECT_TRUE(f.validate(doc.getPath()));
-    EXPECT_FALSE(f.validate(badDoc.getPath()));
+    f.validator.addSchemaLocation("urn:t", schema.c_str());
+    EXPECT_TRUE(f.validate(doc));
+    EXPECT_FALSE(f.validate(dir.write("bad.xml", "<n xmlns='urn:t'>twelve</n>")));
 
     // With only the purchase-order pair in force, urn:t has no schema: its element is undeclared.
     f.validator.addSchemaLocation(NS.c_str(), example("purchase-order.xsd").c_str());
-    EXPECT_FALSE(f.validate(doc.getPath()));
+    EXPECT_FALSE(f.validate(doc));
     EXPECT_NE(std::string::npos, render(f.log).find("no declaration found for element 'n'")) << render(f.log);
     EXPECT_TRUE(f.validate(example("order-good.xml")));
 }
@@ -118,13 +120,13 @@ TEST(ZOLSAX2Validator, SecondSchemaLocationReplacesTheFirst)
 TEST(ZOLSAX2Validator, EmptyNamespaceIsHandedOnAsABlankAndTheLocation)
 {
     // " location" is a single token to the reader, not a namespace-location pair.
-    TempFile schema("<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'><xs:element name='n' type='xs:int'/>"
-                    "</xs:schema>",
-                    "plain.xsd");
-    TempFile doc("<n>nope</n>");
+    ScratchDir dir;
+    const std::string schema = dir.write(
+        "plain.xsd",
+        "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'><xs:element name='n' type='xs:int'/></xs:schema>");
     Fixture f;
-    f.validator.addSchemaLocation("", schema.getPath().c_str());
-    EXPECT_FALSE(f.validate(doc.getPath()));
+    f.validator.addSchemaLocation("", schema.c_str());
+    EXPECT_FALSE(f.validate(dir.write("doc.xml", "<n>nope</n>")));
     EXPECT_EQ("WARNING ZSAX_W0001 (1:4): schemaLocation does not contain namespace-location pairs\n", render(f.log));
 }
 

@@ -61,57 +61,31 @@ std::string golden(const std::string& name, const std::string& actual)
 
 } // namespace
 
-TEST(ToolGolden, EventsOfTheGoodOrder)
+TEST(ToolGolden, EveryCommandOnTheExamples)
 {
-    const Result r = runTool({"events", po("order-good.xml")});
-    EXPECT_EQ(r.out, golden("events.txt", r.out));
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST(ToolGolden, EventsWithPositions)
-{
-    const Result r = runTool({"events", "--positions", po("order-good.xml")});
-    EXPECT_EQ(r.out, golden("events-positions.txt", r.out));
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST(ToolGolden, CanonicalFormOfTheGoodOrder)
-{
-    const Result r = runTool({"events", "--canonical", po("order-good.xml")});
-    EXPECT_EQ(r.out, golden("events-canonical.txt", r.out));
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST(ToolGolden, CheckGoodBrokenAndNotXml)
-{
-    const Result r = runTool({"check", po("order-good.xml"), po("order-broken.xml"), po("not-xml.txt")});
-    EXPECT_EQ(r.out, golden("check.txt", r.out));
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.status, 1);
-}
-
-TEST(ToolGolden, ValidateGoodBadAndBroken)
-{
-    const Result r = runTool({"validate", "--schema", ns, po("purchase-order.xsd"), po("order-good.xml"),
-                              po("order-bad.xml"), po("order-broken.xml")});
-    EXPECT_EQ(r.out, golden("validate.txt", r.out));
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.status, 1);
-}
-
-TEST(ToolGolden, CountWithTotal)
-{
-    const Result r = runTool({"count", po("order-good.xml"), po("order-bad.xml")});
-    EXPECT_EQ(r.out, golden("count.txt", r.out));
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST(ToolGolden, MessageCatalogue)
-{
-    const Result r = runTool({"messages"});
-    EXPECT_EQ(r.out, golden("messages.txt", r.out));
-    EXPECT_EQ(r.status, 0);
+    struct Case {
+        const char* golden;
+        std::vector<std::string> args;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"events.txt", {"events", po("order-good.xml")}, 0},
+        {"events-positions.txt", {"events", "--positions", po("order-good.xml")}, 0},
+        {"events-canonical.txt", {"events", "--canonical", po("order-good.xml")}, 0},
+        {"check.txt", {"check", po("order-good.xml"), po("order-broken.xml"), po("not-xml.txt")}, 1},
+        {"validate.txt",
+         {"validate", "--schema", ns, po("purchase-order.xsd"), po("order-good.xml"), po("order-bad.xml"),
+          po("order-broken.xml")},
+         1},
+        {"count.txt", {"count", po("order-good.xml"), po("order-bad.xml")}, 0},
+        {"messages.txt", {"messages"}, 0},
+    };
+    for (const Case& c : cases) {
+        const Result r = runTool(c.args);
+        EXPECT_EQ(r.out, golden(c.golden, r.out)) << c.golden;
+        EXPECT_EQ(r.err, "") << c.golden;
+        EXPECT_EQ(r.status, c.status) << c.golden;
+    }
 }
 
 TEST(ToolEvents, EscapesBackslashTabNewlineAndCarriageReturn)

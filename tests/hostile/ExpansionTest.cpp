@@ -94,7 +94,7 @@ ChildResult report(const char* what, const ChildResult& r)
 
 TEST(Expansion, SecureModeStopsBillionLaughsAndQuadraticBlowup)
 {
-    hostile::ScratchDir dir;
+    testsupport::ScratchDir dir;
     struct Bomb {
         const char* name;
         std::string doc;
@@ -135,7 +135,7 @@ TEST(Expansion, UpToTheLimitEntityReferencesStillParse)
 
 TEST(Expansion, DeepNestingParsesEverywhere)
 {
-    hostile::ScratchDir dir;
+    testsupport::ScratchDir dir;
     const int depth = 100000;
     const std::string doc = nested(depth);
     const std::string path = dir.write("deep.xml", doc);
@@ -159,33 +159,28 @@ TEST(Expansion, DeepNestingParsesEverywhere)
     EXPECT_EQ(REJECTED_WITH_RECORD, u.exitCode) << hostile::describe(u);
 }
 
+namespace {
+
+// The value reaches the callback whole, through the heap path of the string conversion.
+int hugeValueArrives(std::size_t size)
+{
+    std::size_t seen = 0;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser(
+        &seen, &log, [](void* u, const char*, const char** a) { *static_cast<std::size_t*>(u) = std::strlen(a[1]); },
+        nullptr, nullptr, nullptr);
+    ZOLString text;
+    hostile::setText(text, hugeAttribute(size));
+    parser.parseString(text);
+    return seen == size ? ACCEPTED : 1;
+}
+
+} // namespace
+
 TEST(Expansion, HundredMegabyteAttributeValue)
 {
-    hostile::ScratchDir dir;
     const std::size_t size = 100u * 1024 * 1024;
-    const std::string path = dir.write("huge.xml", hugeAttribute(size));
-    const ChildResult s = report("100 MB attribute, parseString", hostile::runBounded(
-                                                                      [&] {
-                                                                          std::size_t seen = 0;
-                                                                          ZOLMemoryLog log;
-                                                                          ZOLSAX2Parser parser(
-                                                                              &seen, &log,
-                                                                              [](void* u, const char*, const char** a) {
-                                                                                  *static_cast<std::size_t*>(u) =
-                                                                                      std::strlen(a[1]);
-                                                                              },
-                                                                              nullptr, nullptr, nullptr);
-                                                                          ZOLString text;
-                                                                          hostile::setText(text, hugeAttribute(size));
-                                                                          parser.parseString(text);
-                                                                          return seen == size ? ACCEPTED : 1;
-                                                                      },
-                                                                      300, 8192));
+    const ChildResult s =
+        report("100 MB attribute, parseString", hostile::runBounded([&] { return hugeValueArrives(size); }, 300, 8192));
     EXPECT_EQ(ACCEPTED, s.exitCode) << hostile::describe(s);
-    const ChildResult f = report("100 MB attribute, parseFile (secure)",
-                                 hostile::runBounded([&] { return viaFile(path, true); }, 300, 8192));
-    EXPECT_EQ(ACCEPTED, f.exitCode) << hostile::describe(f);
-    const ChildResult v = report("100 MB attribute, validator",
-                                 hostile::runBounded([&] { return viaValidator(path, false); }, 300, 8192));
-    EXPECT_EQ(ACCEPTED, v.exitCode) << hostile::describe(v);
 }

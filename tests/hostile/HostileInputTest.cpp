@@ -82,7 +82,7 @@ void expectRejected(const Outcome& o, bool validator, const std::string& where)
 
 TEST(HostileInput, EveryCaseThroughStringFileAndValidator)
 {
-    hostile::ScratchDir dir;
+    testsupport::ScratchDir dir;
     for (const Case& c : cases()) {
         const std::string path = dir.write(std::string(c.name) + ".xml", c.bytes);
         for (bool secure : {false, true}) {
@@ -113,7 +113,7 @@ TEST(HostileInput, EveryCaseThroughStringFileAndValidator)
 
 TEST(HostileInput, UnopenableFilesFailWithTheirPath)
 {
-    hostile::ScratchDir dir;
+    testsupport::ScratchDir dir;
     const std::string missing = dir.file("missing.xml");
     const std::string directory = dir.getPath();
     const std::string empty = dir.write("empty.xml", "");

@@ -2,8 +2,8 @@
 #define ZOLSAX2_HOSTILE_SUPPORT_H
 
 // Helpers of the hostile-input suite: one call that runs a document through the parser
-// (string or file) or the validator and reports everything observable, a scratch
-// directory, and a child-process runner that bounds time and memory.
+// (string or file) or the validator and reports everything observable, and a
+// child-process runner that bounds time and memory.
 
 #include "TestSupport.h"
 
@@ -81,37 +81,6 @@ inline Outcome validate(const std::string& path, bool secure, const std::string&
     out.log = testsupport::render(log);
     return out;
 }
-
-inline void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f) << path;
-    ASSERT_EQ(bytes.size(), std::fwrite(bytes.data(), 1, bytes.size(), f));
-    std::fclose(f);
-}
-
-// A fresh directory under /tmp, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        char pattern[] = "/tmp/zolsax2-hostile-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    ~ScratchDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    std::string write(const std::string& name, const std::string& bytes) const
-    {
-        writeFile(file(name), bytes);
-        return file(name);
-    }
-    const std::string& getPath() const { return path; }
-
-private:
-    std::string path;
-};
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool ADDRESS_SANITIZER = true;
