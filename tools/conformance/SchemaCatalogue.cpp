@@ -1,19 +1,14 @@
 #include "SchemaCatalogue.h"
 
+#include "SuiteReader.h"
 #include "XmlCatalogue.h"
 
 #include <ZOLString.h>
 
-#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
-#include <xercesc/util/XMLUni.hpp>
 
-#include <memory>
 #include <stdexcept>
 #include <sys/stat.h>
 
@@ -136,45 +131,21 @@ private:
     std::vector<std::pair<std::string, std::string>> expectations;
 };
 
-class XercesSession {
-public:
-    XercesSession() { xercesc::XMLPlatformUtils::Initialize(); }
-    XercesSession(const XercesSession&) = delete;
-    XercesSession& operator=(const XercesSession&) = delete;
-    ~XercesSession() { xercesc::XMLPlatformUtils::Terminate(); }
-};
-
-void parseInto(const std::string& path, SuiteHandler& handler)
-{
-    std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-    reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
-    reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
-    // xsi:schemaLocation hints point at the web; nothing here is validated.
-    reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, false);
-    reader->setContentHandler(&handler);
-    reader->setErrorHandler(&handler);
-    const ZOLString file(path.c_str());
-    xercesc::LocalFileInputSource source(file.wchars());
-    reader->parse(source);
-}
-
 } // namespace
 
 std::vector<SchemaTest> SchemaCatalogue::read(const std::string& suiteDir)
 {
-    XercesSession session;
+    const SuiteReader reader;
     const std::string suite = suiteDir + "/suite.xml";
     SuiteHandler suiteHandler(suite);
-    parseInto(suite, suiteHandler);
+    reader.parse(suite, suiteHandler, true);
     std::vector<SchemaTest> tests;
     // suite.xml also lists test sets that this copy leaves out.
     for (const std::string& setPath : suiteHandler.setRefs) {
         if (!exists(setPath))
             continue;
         SuiteHandler handler(setPath);
-        parseInto(setPath, handler);
+        reader.parse(setPath, handler, true);
         const std::size_t end = setPath.rfind('/');
         const std::size_t start = setPath.rfind('/', end - 1) + 1;
         for (SchemaTest& test : handler.tests) {

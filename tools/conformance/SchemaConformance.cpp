@@ -2,6 +2,7 @@
 
 #include "Expectations.h"
 #include "SchemaCatalogue.h"
+#include "SuiteReader.h"
 #include "XmlCatalogue.h"
 
 #include <ZOLFile.h>
@@ -10,19 +11,13 @@
 #include <ZOLSAX2Validator.h>
 #include <ZOLString.h>
 
-#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
-#include <xercesc/util/XMLUni.hpp>
 
 #include <csignal>
 #include <iomanip>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -85,29 +80,15 @@ private:
 
 class SchemaFactsCache {
 public:
-    SchemaFactsCache() { xercesc::XMLPlatformUtils::Initialize(); }
-    SchemaFactsCache(const SchemaFactsCache&) = delete;
-    SchemaFactsCache& operator=(const SchemaFactsCache&) = delete;
-    ~SchemaFactsCache() { xercesc::XMLPlatformUtils::Terminate(); }
-
     const SchemaFacts& get(const std::string& path)
     {
         const auto known = cache.find(path);
         if (known != cache.end())
             return known->second;
         SchemaScanner scanner(path);
-        std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
-        reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
-        reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
-        reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, false);
-        reader->setContentHandler(&scanner);
         // A malformed schema is the validator's business; what was read before the fault counts.
-        reader->setErrorHandler(&scanner);
-        const ZOLString file(path.c_str());
-        xercesc::LocalFileInputSource source(file.wchars());
         try {
-            reader->parse(source);
+            reader.parse(path, scanner, true);
         } catch (...) {
         }
         return cache[path] = scanner.facts;
@@ -133,6 +114,7 @@ public:
     }
 
 private:
+    const SuiteReader reader;
     std::map<std::string, SchemaFacts> cache;
 };
 

@@ -1,18 +1,14 @@
 #include "XmlCatalogue.h"
 
+#include "SuiteReader.h"
+
 #include <ZOLString.h>
 
-#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
-#include <xercesc/util/XMLUni.hpp>
 
-#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -76,14 +72,6 @@ private:
     std::vector<Scope> scopes;
 };
 
-class XercesSession {
-public:
-    XercesSession() { xercesc::XMLPlatformUtils::Initialize(); }
-    XercesSession(const XercesSession&) = delete;
-    XercesSession& operator=(const XercesSession&) = delete;
-    ~XercesSession() { xercesc::XMLPlatformUtils::Terminate(); }
-};
-
 } // namespace
 
 std::string XmlCatalogue::resolve(const std::string& base, const std::string& ref)
@@ -98,20 +86,9 @@ std::string XmlCatalogue::resolve(const std::string& base, const std::string& re
 
 std::vector<XmlTest> XmlCatalogue::read(const std::string& path)
 {
-    XercesSession session;
     CatalogueHandler handler;
-    {
-        std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-        // The catalogue's entities are declared in its internal subset; the external
-        // testcases.dtd adds nothing the runner needs.
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
-        reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
-        reader->setContentHandler(&handler);
-        reader->setErrorHandler(&handler);
-        const ZOLString file(path.c_str());
-        xercesc::LocalFileInputSource source(file.wchars());
-        reader->parse(source);
-    }
+    // The catalogue's entities are declared in its internal subset; the external
+    // testcases.dtd adds nothing the runner needs.
+    SuiteReader().parse(path, handler, false);
     return std::move(handler.tests);
 }
