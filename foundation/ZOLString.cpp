@@ -128,8 +128,9 @@ struct ZOLStringFromWide {
 
 #if defined(ZOLUTF_WIDE)
     // The same with the block converter, carrying on from its state.
-    __attribute__((noinline)) ZOLUTF_WIDE_TARGET static void
-    convertLongWide(ZOLString& s, const char16_t* text, std::size_t done, __m128i previous, bool pairOpen)
+    __attribute__((noinline)) ZOLUTF_WIDE_TARGET static void convertLongWide(ZOLString& s, const char16_t* text,
+                                                                             std::size_t done, __m128i previous,
+                                                                             zolutf::detail::PairOpen pairOpen)
     {
         alignas(32) char scratch[SCRATCH];
         std::memcpy(scratch, s.inline_, INLINE_SIZE);
@@ -168,7 +169,7 @@ struct ZOLStringFromWide {
             return;
         }
         if ((reinterpret_cast<std::uintptr_t>(text) & 15) != 0) {
-            convertLongWide(s, text, 0, _mm_setzero_si128(), false);
+            convertLongWide(s, text, 0, _mm_setzero_si128(), 0);
             return;
         }
         bool ended;

@@ -310,11 +310,13 @@ ZOLUTF_BLOCK_READER inline std::size_t asciiStart(const char16_t* text, char* ou
 
 namespace detail {
 
-// Compaction of four 4-byte slots, each holding a character's UTF-8 bytes at its end, into
-// consecutive bytes. The key has one bit per slot for "at most two bytes" (bits 0-3) and
-// one for "at most one byte" (bits 4-7); the impossible "one byte but not two" means none.
-// A shuffle's last byte, never one of the at most 12 it keeps, holds 0x80 plus their
-// number: the high bit still clears the byte it shuffles, and the row alone tells both.
+// Compaction of four 4-byte slots into consecutive bytes. A unit's slot holds, in order: its
+// byte if it is ASCII, the last byte of a longer character, the lead byte of a three-byte
+// character, and either the lead byte of a two-byte character or the middle byte of a
+// three-byte one. The key has two bits per slot: "one byte" and "at most two bytes" (the
+// halves of a surrogate pair count as two-byte units). A shuffle's last byte, never one of
+// the at most 12 it keeps, holds 0x80 plus their number: the high bit still clears the byte
+// it shuffles, and the row alone tells both.
 struct PackTable {
     alignas(16) unsigned char shuffle[256][16];
 };
@@ -328,11 +330,19 @@ constexpr PackTable makePackTable()
     for (unsigned key = 0; key < 256; ++key) {
         unsigned n = 0;
         for (unsigned slot = 0; slot < 4; ++slot) {
-            const bool upToTwo = (key >> slot) & 1;
-            const bool upToOne = (key >> (slot + 4)) & 1;
-            const unsigned bytes = upToOne ? (upToTwo ? 1 : 0) : (upToTwo ? 2 : 3);
-            for (unsigned b = 4 - bytes; b < 4; ++b)
-                table.shuffle[key][n++] = static_cast<unsigned char>(4 * slot + b);
+            const bool one = (key >> (2 * slot)) & 1;
+            const bool upToTwo = (key >> (2 * slot + 1)) & 1;
+            const unsigned char base = static_cast<unsigned char>(4 * slot);
+            if (one) {
+                table.shuffle[key][n++] = base;
+            } else if (upToTwo) {
+                table.shuffle[key][n++] = base + 3;
+                table.shuffle[key][n++] = base + 1;
+            } else {
+                table.shuffle[key][n++] = base + 2;
+                table.shuffle[key][n++] = base + 3;
+                table.shuffle[key][n++] = base + 1;
+            }
         }
         table.shuffle[key][PACKED_LENGTH] = static_cast<unsigned char>(0x80 + n);
         while (n < PACKED_LENGTH)
@@ -346,7 +356,27 @@ inline constexpr PackTable packTable = makePackTable();
 // The vector constants of the block converter, loaded through a pointer that the compiler
 // cannot see through: otherwise it rebuilds each of them in the loop, three instructions
 // apiece, where a load folds into the instruction that uses it.
-enum Constant { F800, D800, FF80, x3F, x3F00, x8080, x40, x0F00, E000, FC00, DC00, FFFD, x30, x7, x80F0, CONSTANTS };
+enum Constant {
+    FF80,
+    F800,
+    D800,
+    FC00,
+    DUP_LOW,
+    x3F7F,
+    x8000,
+    x0FFC,
+    x0140,
+    xC0E0,
+    x4000,
+    x3000,
+    x0040,
+    x0700,
+    xF000,
+    x3F00,
+    DC00,
+    FFFD,
+    CONSTANTS
+};
 
 struct ConstantTable {
     alignas(32) std::uint16_t lanes[CONSTANTS][16];
@@ -354,12 +384,14 @@ struct ConstantTable {
 
 constexpr ConstantTable makeConstantTable()
 {
-    constexpr std::uint16_t values[CONSTANTS] = {0xF800, 0xD800, 0xFF80, 0x3F,   0x3F00, 0x8080, 0x40,  0x0F00,
-                                                 0xE000, 0xFC00, 0xDC00, 0xFFFD, 0x30,   0x7,    0x80F0};
+    // DUP_LOW: a byte shuffle that copies each unit's low byte into both of its bytes.
+    constexpr std::uint16_t values[CONSTANTS] = {0xFF80, 0xF800, 0xD800, 0xFC00, 0,      0x3F7F,
+                                                 0x8000, 0x0FFC, 0x0140, 0xC0E0, 0x4000, 0x3000,
+                                                 0x0040, 0x0700, 0xF000, 0x3F00, 0xDC00, 0xFFFD};
     ConstantTable table{};
     for (unsigned i = 0; i < CONSTANTS; ++i)
         for (unsigned lane = 0; lane < 16; ++lane)
-            table.lanes[i][lane] = values[i];
+            table.lanes[i][lane] = i == DUP_LOW ? static_cast<std::uint16_t>(0x0101 * (2 * (lane % 8))) : values[i];
     return table;
 }
 
@@ -416,15 +448,15 @@ inline bool isLowSurrogate(char16_t c) noexcept
     return (c & 0xFC00) == 0xDC00;
 }
 
+// Sixteen lanes set, then sixteen clear: from laneMasks + 16 - n, a mask of the first n lanes.
+inline constexpr std::uint16_t laneMasks[32] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,
+                                                0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+
 // The shuffle that packs the four slots of a group with the given key.
 inline __m128i packShuffle(unsigned key) noexcept
 {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(packTable.shuffle[key]));
 }
-
-// Sixteen lanes set, then sixteen clear: from laneMasks + 16 - n, a mask of the first n lanes.
-inline constexpr std::uint16_t laneMasks[32] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,
-                                                0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
 
 // The vector constants, through a pointer that the compiler cannot see through.
 ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) const __m256i* constants() noexcept
@@ -434,93 +466,94 @@ ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) const __m256i* constant
     return k;
 }
 
-// Converts the sixteen units u, where previous holds the eight units before them, writing
-// up to UTF8Z_WIDE_ROOM bytes at dst. Returns the bytes that belong to the text, up to a
-// NUL, and sets count to the units converted (16 unless a NUL ends the text). pairOpen
-// tells on entry that the first unit finishes the pair that the last block opened, and
-// on return that this block opened one.
+// Whether a block's first unit is to finish the surrogate pair that the block before it
+// opened: 0 if not, else 3, the two mask bits of the pair's high half moved past the block.
+using PairOpen = unsigned;
+
+// Room that convertBlock needs at dst: for a whole block, and for one whose second eight
+// units are all NUL.
+constexpr std::size_t BLOCK_ROOM = UTF8Z_WIDE_ROOM;
+constexpr std::size_t HALF_BLOCK_ROOM = 44;
+
+// Converts the sixteen units u, none of them NUL and not all ASCII, where previous holds
+// the eight units before them, writing up to BLOCK_ROOM bytes at dst; returns their number.
+// pairOpen tells on entry that the first unit finishes the pair that the last block opened,
+// and on return that this block opened one (see PairOpen).
 ZOLUTF_BLOCK_LOADS ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) std::size_t
-convertBlock(__m256i u, __m128i previous, char* dst, std::size_t& count, bool& pairOpen, const __m256i* k) noexcept
+convertUnits(__m256i u, __m128i previous, char* dst, PairOpen& pairOpen, const __m256i* k) noexcept
 {
     const __m256i zero = _mm256_setzero_si256();
-    // Lanes past a NUL may hold anything, even memory never written, so they are cleared
-    // first: each then writes a NUL byte after the text, which is not counted.
-    const auto nul = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(u, zero)));
-    count = 16;
-    if (nul != 0) {
-        count = static_cast<unsigned>(__builtin_ctz(nul)) / 2;
-        u = _mm256_and_si256(u, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneMasks + 16 - count)));
-    }
-    const __m256i upToOne = _mm256_cmpeq_epi16(_mm256_and_si256(u, k[FF80]), zero);
-    const __m256i upToTwo = _mm256_cmpeq_epi16(_mm256_and_si256(u, k[F800]), zero);
-    const __m256i halfBits = _mm256_and_si256(u, k[FC00]);
-    const __m256i highs = _mm256_cmpeq_epi16(halfBits, k[D800]);
-    const __m256i lows = _mm256_cmpeq_epi16(halfBits, k[DC00]);
-    // Two mask bits per unit.
-    const auto highMask = static_cast<unsigned>(_mm256_movemask_epi8(highs));
-    const auto lowMask = static_cast<unsigned>(_mm256_movemask_epi8(lows));
+    const __m256i oneByte = _mm256_cmpeq_epi16(_mm256_and_si256(u, k[FF80]), zero);
+    const __m256i top5 = _mm256_and_si256(u, k[F800]);
+    const __m256i upToTwo = _mm256_cmpeq_epi16(top5, zero);
+    const __m256i halves = _mm256_cmpeq_epi16(top5, k[D800]);
+    const auto oneMask = static_cast<unsigned>(_mm256_movemask_epi8(oneByte));
+    auto twoMask = static_cast<unsigned>(_mm256_movemask_epi8(upToTwo));
+    const auto halfMask = static_cast<unsigned>(_mm256_movemask_epi8(halves));
 
-    // Per unit, bytes 2 and 3 of its slot: the last two UTF-8 bytes, or the only one.
-    __m256i c = u;
-    __m256i twoBytes = upToTwo;
     __m256i pairHigh = zero;
-    __m256i lowBits = zero;
-    const bool halves = (highMask | lowMask) != 0;
-    if (halves) {
+    __m256i lowFix = zero;
+    if (halfMask != 0) {
+        const __m256i highs = _mm256_cmpeq_epi16(_mm256_and_si256(u, k[FC00]), k[D800]);
+        const __m256i lows = _mm256_andnot_si256(highs, halves);
+        const auto highMask = static_cast<unsigned>(_mm256_movemask_epi8(highs));
+        const auto lowMask = static_cast<unsigned>(_mm256_movemask_epi8(lows));
         const __m256i before = _mm256_alignr_epi8(
             u, _mm256_inserti128_si256(_mm256_castsi128_si256(previous), _mm256_castsi256_si128(u), 1), 14);
-        const unsigned carried = pairOpen ? 3u : 0u;
         __m256i pairLow;
-        if (((highMask << 2) | carried) == lowMask) {
+        if (((highMask << 2) | pairOpen) == lowMask) {
             // Every low half follows a high half: all are pairs.
             pairHigh = highs;
             pairLow = lows;
-            twoBytes = _mm256_or_si256(twoBytes, _mm256_or_si256(highs, lows));
+            twoMask |= halfMask;
         } else {
             // Each half against its neighbour; the unit after the last lane stands in as a
-            // low half, leaving a high half there to the next block.
+            // low half, leaving a high half there to the next block. A lone half becomes
+            // U+FFFD, a three-byte character.
             const __m256i after = _mm256_alignr_epi8(_mm256_permute2x128_si256(u, k[DC00], 0x21), u, 2);
             pairHigh = _mm256_and_si256(highs, _mm256_cmpeq_epi16(_mm256_and_si256(after, k[FC00]), k[DC00]));
             pairLow = _mm256_and_si256(lows, _mm256_cmpeq_epi16(_mm256_and_si256(before, k[FC00]), k[D800]));
             const __m256i paired = _mm256_or_si256(pairHigh, pairLow);
-            // Each half of a pair writes two of its four bytes; a lone half becomes U+FFFD.
-            twoBytes = _mm256_or_si256(twoBytes, paired);
-            c = _mm256_blendv_epi8(c, k[FFFD], _mm256_andnot_si256(paired, _mm256_or_si256(highs, lows)));
+            twoMask |= static_cast<unsigned>(_mm256_movemask_epi8(paired));
+            u = _mm256_blendv_epi8(u, k[FFFD], _mm256_andnot_si256(paired, halves));
         }
-        // The low half's first byte takes the high half's last two bits.
-        lowBits =
-            _mm256_and_si256(pairLow, _mm256_xor_si256(k[x30], _mm256_and_si256(_mm256_slli_epi16(before, 4), k[x30])));
+        // A low half's first byte takes the high half's last two bits in place of its own
+        // 0b11, which is where they differ.
+        lowFix = _mm256_and_si256(pairLow, _mm256_andnot_si256(_mm256_slli_epi16(before, 12), k[x3000]));
+        pairOpen = highMask >> 30;
+    } else {
+        pairOpen = 0;
     }
-    pairOpen = (highMask >> 30) != 0;
-    __m256i tail = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(c, 6), k[x3F]),
-                                                   _mm256_and_si256(_mm256_slli_epi16(c, 8), k[x3F00])),
-                                   _mm256_or_si256(k[x8080], _mm256_and_si256(upToTwo, k[x40])));
-    tail = _mm256_blendv_epi8(tail, _mm256_slli_epi16(c, 8), upToOne);
-    if (halves) {
-        // The high half of a pair: F0 | plane >> 2, then the plane's low bits and four more.
-        const __m256i plane = _mm256_add_epi16(u, k[x40]);
-        const __m256i highForm =
-            _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(plane, 8), k[x7]),
-                                            _mm256_and_si256(_mm256_slli_epi16(plane, 6), k[x3F00])),
-                            k[x80F0]);
-        tail = _mm256_xor_si256(_mm256_blendv_epi8(tail, highForm, pairHigh), lowBits);
+
+    // Per unit, bytes 0 and 1 of its slot: the ASCII byte and the last byte of a longer
+    // character.
+    __m256i last = _mm256_or_si256(_mm256_and_si256(_mm256_shuffle_epi8(u, k[DUP_LOW]), k[x3F7F]), k[x8000]);
+    // Bytes 2 and 3: the lead of three bytes, then the lead of two or the middle of three.
+    // (u >> 4) & 0xFFC multiplied bytewise by 0x40 and 1 swaps the two six-bit fields.
+    __m256i leads =
+        _mm256_or_si256(_mm256_maddubs_epi16(_mm256_and_si256(_mm256_srli_epi16(u, 4), k[x0FFC]), k[x0140]), k[xC0E0]);
+    leads = _mm256_xor_si256(leads, _mm256_xor_si256(_mm256_andnot_si256(upToTwo, k[x4000]), lowFix));
+    if (halfMask != 0) {
+        // The high half of a pair: F0 | plane >> 2, then 80 | the plane's low bits and four
+        // more, where the plane is the unit's bits 6-9 plus one.
+        const __m256i plane = _mm256_add_epi16(u, k[x0040]);
+        leads = _mm256_blendv_epi8(leads, _mm256_or_si256(_mm256_and_si256(plane, k[x0700]), k[xF000]), pairHigh);
+        last = _mm256_blendv_epi8(
+            last, _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi16(plane, 6), k[x3F00]), k[x8000]), pairHigh);
     }
-    // Byte 1: the lead byte of a three-byte character.
-    const __m256i lead = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(c, 4), k[x0F00]), k[E000]);
 
     // The pack keys of groups 0-3 (units 4g to 4g + 3) in bits 8g to 8g + 7.
-    const auto keys = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_shuffle_epi32(_mm256_packs_epi16(twoBytes, upToOne), _MM_SHUFFLE(3, 1, 2, 0))));
+    const unsigned keys = (oneMask & 0x55555555u) | (twoMask & 0xAAAAAAAAu);
     const unsigned key0 = keys & 0xFF;
     const unsigned key1 = (keys >> 8) & 0xFF;
     const unsigned key2 = (keys >> 16) & 0xFF;
     const unsigned key3 = keys >> 24;
     // Groups 0 and 2 in one register, 1 and 3 in the other.
     const __m256i even =
-        _mm256_shuffle_epi8(_mm256_unpacklo_epi16(lead, tail),
+        _mm256_shuffle_epi8(_mm256_unpacklo_epi16(last, leads),
                             _mm256_inserti128_si256(_mm256_castsi128_si256(packShuffle(key0)), packShuffle(key2), 1));
     const __m256i odd =
-        _mm256_shuffle_epi8(_mm256_unpackhi_epi16(lead, tail),
+        _mm256_shuffle_epi8(_mm256_unpackhi_epi16(last, leads),
                             _mm256_inserti128_si256(_mm256_castsi128_si256(packShuffle(key1)), packShuffle(key3), 1));
     const std::size_t length0 = packTable.shuffle[key0][PACKED_LENGTH] - 0x80u;
     const std::size_t length01 = length0 + packTable.shuffle[key1][PACKED_LENGTH] - 0x80u;
@@ -530,7 +563,30 @@ convertBlock(__m256i u, __m128i previous, char* dst, std::size_t& count, bool& p
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + length0), _mm256_castsi256_si128(odd));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + length01), _mm256_extracti128_si256(even, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + length012), _mm256_extracti128_si256(odd, 1));
-    return length012 + packTable.shuffle[key3][PACKED_LENGTH] - 0x80u - (16 - count);
+    return length012 + packTable.shuffle[key3][PACKED_LENGTH] - 0x80u;
+}
+
+// As convertUnits for any sixteen units: up to a NUL, where count is set to the units
+// converted (16 unless a NUL ends the text), and with HALF_BLOCK_ROOM bytes at dst when the
+// last eight are NUL.
+ZOLUTF_BLOCK_LOADS ZOLUTF_WIDE_TARGET inline __attribute__((always_inline)) std::size_t
+convertBlock(__m256i u, __m128i previous, char* dst, std::size_t& count, PairOpen& pairOpen, const __m256i* k) noexcept
+{
+    // Lanes past a NUL may hold anything, even memory never written, so they are cleared
+    // first: each then writes a NUL byte after the text, which is not counted.
+    const auto nul = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(u, _mm256_setzero_si256())));
+    count = 16;
+    if (nul != 0) {
+        count = static_cast<unsigned>(__builtin_ctz(nul)) / 2;
+        u = _mm256_and_si256(u, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(laneMasks + 16 - count)));
+    }
+    if (_mm256_testz_si256(u, k[FF80])) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
+                         _mm_packus_epi16(_mm256_castsi256_si128(u), _mm256_extracti128_si256(u, 1)));
+        pairOpen = 0;
+        return count;
+    }
+    return convertUnits(u, previous, dst, pairOpen, k) - (16 - count);
 }
 
 } // namespace detail
@@ -538,16 +594,16 @@ convertBlock(__m256i u, __m128i previous, char* dst, std::size_t& count, bool& p
 // Where utf16zToUtf8WideStart stopped, with what a block converter carries on from.
 struct WideProgress {
     Progress progress;
-    __m128i previous; // the eight units before progress.text
-    bool pairOpen;    // the unit at progress.text finishes a pair already begun
+    __m128i previous;          // the eight units before progress.text
+    detail::PairOpen pairOpen; // the unit at progress.text finishes a pair already begun
 };
 
 // Carries on from asciiStart, which found ascii units and then, unless they were 32, a
-// unit that is not ASCII, in an output buffer of 64 bytes, for a text that does not end within the
-// 8-unit block holding that unit (see endsInBlock). A text that ends within sixteen units
-// from that block, when it starts at unit 0 or 8, is converted straight through and
-// NUL-terminated. Otherwise returns where utf16zToUtf8WideBody (with outEnd at out + 64)
-// is to carry on.
+// unit that is not ASCII, in an output buffer of 64 bytes, for a text that does not end
+// within the 8-unit block holding that unit (see endsInBlock). A text that ends within
+// sixteen units from that block, when it starts at unit 0 or 8, is converted straight
+// through and NUL-terminated. Otherwise returns where utf16zToUtf8WideBody (with outEnd at
+// out + 64) is to carry on.
 ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline WideProgress utf16zToUtf8WideStart(const char16_t* text, char* out,
                                                                                       std::size_t ascii) noexcept
 {
@@ -556,11 +612,12 @@ ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline WideProgress utf16zToUtf8Wide
     const __m128i previous =
         at == 0 ? _mm_setzero_si128() : _mm_load_si128(reinterpret_cast<const __m128i*>(text + at - 8));
     if (at > 8)
-        return WideProgress{Progress{text + at, out + at, false}, previous, false};
+        return WideProgress{Progress{text + at, out + at, false}, previous, 0};
     // One block of sixteen, which fits the buffer however it turns out.
+    static_assert(8 + detail::BLOCK_ROOM <= 64, "a start block fits");
     const __m128i next = _mm_load_si128(reinterpret_cast<const __m128i*>(text + at + 8));
     std::size_t count;
-    bool pairOpen = false;
+    detail::PairOpen pairOpen = 0;
     char* const o = out + at +
                     detail::convertBlock(_mm256_inserti128_si256(_mm256_castsi128_si256(units), next, 1), previous,
                                          out + at, count, pairOpen, detail::constants());
@@ -570,11 +627,11 @@ ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline WideProgress utf16zToUtf8Wide
 }
 
 // The body of utf16zToUtf8Wide, for callers compiled for the same instruction set, carrying
-// on from a block converter's state where utf16zToUtf8WideHead left it.
+// on from a block converter's state where utf16zToUtf8WideStart left it.
 ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline Progress utf16zToUtf8WideBody(const char16_t* text, char* out,
                                                                                  const char* outEnd,
                                                                                  __m128i previous = _mm_setzero_si128(),
-                                                                                 bool pairOpen = false) noexcept
+                                                                                 detail::PairOpen pairOpen = 0) noexcept
 {
     const char16_t* p = text;
     char* o = out;
@@ -602,16 +659,19 @@ ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline Progress utf16zToUtf8WideBody
     for (;;) {
         if (pairOpen && !detail::isLowSurrogate(*p)) {
             o = detail::fixLoneHigh(o);
-            pairOpen = false;
+            pairOpen = 0;
         }
         const auto room = static_cast<std::size_t>(outEnd - o);
         const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i next;
+        // The next eight units only when these hold no NUL, as in utf16zToUtf8WideStart.
+        __m128i next = _mm_setzero_si128();
+        std::size_t need = detail::HALF_BLOCK_ROOM;
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_setzero_si128())) == 0) {
-            // No NUL in these eight, so the next eight are readable. Sixteen ASCII units are
-            // copied straight through, and ASCII up to a NUL ends the text.
             next = _mm_load_si128(reinterpret_cast<const __m128i*>(p + 8));
-            if (room >= 16) {
+            need = detail::BLOCK_ROOM;
+            if (room >= detail::BLOCK_ROOM) {
+                // Sixteen ASCII units other than NUL are copied straight through; the narrowed
+                // bytes tell both at once.
                 const __m128i bytes = _mm_packus_epi16(units, next);
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(o), bytes);
                 const unsigned stop = detail::stopMask(bytes);
@@ -621,28 +681,33 @@ ZOLUTF_WIDE_BLOCK_READER ZOLUTF_WIDE_TARGET inline Progress utf16zToUtf8WideBody
                     previous = next;
                     continue;
                 }
+                if (_mm_movemask_epi8(_mm_cmpeq_epi16(next, _mm_setzero_si128())) == 0) {
+                    o += detail::convertUnits(_mm256_inserti128_si256(_mm256_castsi128_si256(units), next, 1), previous,
+                                              o, pairOpen, k);
+                    p += 16;
+                    previous = next;
+                    continue;
+                }
+                // ASCII up to a NUL ends the text.
                 const auto ascii = static_cast<unsigned>(__builtin_ctz(stop));
                 if (p[ascii] == 0)
                     return Progress{p + ascii, o + ascii, true};
             }
-        } else {
-            // The text ends within these eight: one unit at a time where there is room.
-            if (room >= detail::SHORT_ROOM) {
-                if (pairOpen)
-                    o = detail::finishPair(p, o);
-                return detail::finishShort(p, o);
-            }
-            next = _mm_setzero_si128();
+        } else if (room >= detail::SHORT_ROOM) {
+            // The text ends within these eight: so few units go faster one at a time.
+            if (pairOpen)
+                o = detail::finishPair(p, o);
+            return detail::finishShort(p, o);
         }
         const __m256i block = _mm256_inserti128_si256(_mm256_castsi128_si256(units), next, 1);
         std::size_t count;
-        if (room >= UTF8Z_WIDE_ROOM) {
+        if (room >= need) {
             o += detail::convertBlock(block, previous, o, count, pairOpen, k);
         } else {
             // Near the end of the buffer: convert aside and keep the block only if it fits
             // with its NUL, or with room to settle a pair that it leaves open.
-            alignas(16) char aside[UTF8Z_WIDE_ROOM];
-            const bool wasOpen = pairOpen;
+            alignas(16) char aside[detail::BLOCK_ROOM];
+            const detail::PairOpen wasOpen = pairOpen;
             const std::size_t n = detail::convertBlock(block, previous, aside, count, pairOpen, k);
             if (n + (pairOpen ? 3 : 1) > room) {
                 if (wasOpen)
