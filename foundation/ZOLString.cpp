@@ -92,30 +92,44 @@ struct ZOLStringFromWide {
         keep(s, buffer, size, scratch, static_cast<std::size_t>(progress.out - buffer));
     }
 
-    // For any processor: ASCII at the start in 16-unit blocks, the rest one unit at a time.
-    static void portable(ZOLString& s, const char16_t* text)
+    // Construction from wide text: the ASCII start and short texts the same way on every
+    // processor, and rest(s, text, ascii) for a text that goes on past the 8-unit block
+    // where its ASCII stops. Text not on a 16-byte boundary (never the reader's) takes the
+    // portable converter from its first unit.
+    template <void (*rest)(ZOLString&, const char16_t*, std::size_t)>
+    __attribute__((always_inline)) static void construct(ZOLString& s, const char16_t* text)
     {
         if (text == nullptr) {
             endInline(s, s.inline_);
             return;
         }
-        static_assert(INLINE_SIZE >= 32, "the ASCII start fills the first 32 bytes");
-        std::size_t done = 0;
-        if ((reinterpret_cast<std::uintptr_t>(text) & 15) == 0) {
-            bool ended;
-            const std::size_t ascii = zolutf::asciiStart(text, s.inline_, ended);
-            if (ended) {
-                s.length_ = ascii;
-                return;
-            }
-            done = ascii & ~std::size_t{7};
-            if (zolutf::endsInBlock(text + done)) {
-                finishShort(s, text, ascii);
-                return;
-            }
+        if ((reinterpret_cast<std::uintptr_t>(text) & 15) != 0) {
+            convertLongPortable(s, text, 0);
+            return;
         }
+        static_assert(INLINE_SIZE >= 32, "the ASCII start fills the first 32 bytes");
+        bool ended;
+        const std::size_t ascii = zolutf::asciiStart(text, s.inline_, ended);
+        if (ended) {
+            s.length_ = ascii;
+            return;
+        }
+        if (zolutf::endsInBlock(text + (ascii & ~std::size_t{7}))) {
+            finishShort(s, text, ascii);
+            return;
+        }
+        rest(s, text, ascii);
+    }
+
+    // For any processor: the rest one unit at a time.
+    static void portableRest(ZOLString& s, const char16_t* text, std::size_t ascii)
+    {
+        const std::size_t done = ascii & ~std::size_t{7};
         convertLongPortable(s, text + done, done);
     }
+
+    // With the portable converter throughout.
+    static void portable(ZOLString& s, const char16_t* text) { construct<portableRest>(s, text); }
 
     // A text whose first ascii units are ASCII, already in the inline buffer, and that ends
     // within the 8-unit block holding the next one (a name or value with a non-ASCII
@@ -146,8 +160,7 @@ struct ZOLStringFromWide {
         keep(s, buffer, size, scratch, static_cast<std::size_t>(progress.out - buffer));
     }
 
-    // The rest of wide() for a text that is not all ASCII and does not end within the
-    // 8-unit block where the ASCII stops.
+    // With the block converter, on processors that have AVX2.
     __attribute__((noinline)) ZOLUTF_WIDE_TARGET static void wideRest(ZOLString& s, const char16_t* text,
                                                                       std::size_t ascii)
     {
@@ -161,28 +174,10 @@ struct ZOLStringFromWide {
                         start.previous, start.pairOpen);
     }
 
-    // With the block converter, on processors that have AVX2.
+    // Compiled for AVX2 too, which saves register copies on the way to wideRest.
     ZOLUTF_WIDE_TARGET static void wide(ZOLString& s, const char16_t* text)
     {
-        if (text == nullptr) {
-            endInline(s, s.inline_);
-            return;
-        }
-        if ((reinterpret_cast<std::uintptr_t>(text) & 15) != 0) {
-            convertLongWide(s, text, 0, _mm_setzero_si128(), 0);
-            return;
-        }
-        bool ended;
-        const std::size_t ascii = zolutf::asciiStart(text, s.inline_, ended);
-        if (ended) {
-            s.length_ = ascii;
-            return;
-        }
-        if (zolutf::endsInBlock(text + (ascii & ~std::size_t{7}))) {
-            finishShort(s, text, ascii);
-            return;
-        }
-        wideRest(s, text, ascii);
+        construct<wideRest>(s, text);
     }
 #endif
 };

@@ -33,23 +33,25 @@ ZOLString identifiers(const ZOLString& publicId, const ZOLString& systemId)
     return out;
 }
 
+// The line and column of the reference that asked for resource, "0" when unknown.
+void positionOf(const xercesc::XMLResourceIdentifier& resource, ZOLString& line, ZOLString& column)
+{
+    if (const xercesc::Locator* locator = resource.getLocator()) {
+        line = longToString(static_cast<long>(locator->getLineNumber()));
+        column = longToString(static_cast<long>(locator->getColumnNumber()));
+    }
+}
+
 } // namespace
 
 ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
-    : log(log), securityManager(nullptr), trustedSet(false), refusals(0), trustedRequested(false), requestLine("0"),
-      requestColumn("0")
+    : log(log), securityManager(new xercesc::SecurityManager()), trustedSet(false), refusals(0),
+      trustedRequested(false), requestLine("0"), requestColumn("0")
 {
-    securityManager = new xercesc::SecurityManager();
     securityManager->setEntityExpansionLimit(EXPANSION_LIMIT);
 }
 
-ZOLSAX2EntityGuard::~ZOLSAX2EntityGuard()
-{
-    if (securityManager != nullptr) {
-        delete securityManager;
-        securityManager = nullptr;
-    }
-}
+ZOLSAX2EntityGuard::~ZOLSAX2EntityGuard() = default;
 
 void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader, bool on)
 {
@@ -61,7 +63,7 @@ void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader, bool on)
     reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, on);
     impl->setXMLEntityResolver(on ? this : nullptr);
     reader->setDeclarationHandler(on ? this : nullptr);
-    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, on ? securityManager : nullptr);
+    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, on ? securityManager.get() : nullptr);
 }
 
 void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location)
@@ -93,10 +95,7 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
             return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
         }
         trustedRequested = true;
-        if (const xercesc::Locator* locator = resource->getLocator()) {
-            requestLine = longToString(static_cast<long>(locator->getLineNumber()));
-            requestColumn = longToString(static_cast<long>(locator->getColumnNumber()));
-        }
+        positionOf(*resource, requestLine, requestColumn);
         break;
     }
     case xercesc::XMLResourceIdentifier::SchemaImport:
@@ -133,10 +132,7 @@ xercesc::InputSource* ZOLSAX2EntityGuard::refuse(const xercesc::XMLResourceIdent
 {
     ZOLString line("0");
     ZOLString column("0");
-    if (const xercesc::Locator* locator = resource.getLocator()) {
-        line = longToString(static_cast<long>(locator->getLineNumber()));
-        column = longToString(static_cast<long>(locator->getColumnNumber()));
-    }
+    positionOf(resource, line, column);
     ZSAX::SAX_PARSE_ERROR.log(*log, line, column, what);
     ++refusals;
     // With default resolution off, no source means nothing is opened.

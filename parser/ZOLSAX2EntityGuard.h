@@ -6,6 +6,7 @@
 #include <xercesc/sax2/DeclHandler.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>
 
+#include <memory>
 #include <vector>
 
 class ZOLLog;
@@ -80,7 +81,7 @@ private:
     xercesc::InputSource* refuse(const xercesc::XMLResourceIdentifier& resource, const ZOLString& what);
 
     ZOLLog* log;
-    xercesc::SecurityManager* securityManager;
+    std::unique_ptr<xercesc::SecurityManager> securityManager;
     bool trustedSet;
     ZOLString trustedNamespace;
     ZOLString trustedLocation;

@@ -25,7 +25,6 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <system_error>
 
 namespace zolsax2 {
@@ -188,16 +187,10 @@ std::string plural(std::size_t n, const char* word)
 int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
         bool errIsTerminal)
 {
-    std::optional<CommandLine> line;
     try {
-        line = CommandLine::parse(args);
-    } catch (const CommandLine::UsageError& e) {
-        err << "zolsax2: " << e.what() << "\nTry 'zolsax2 --help' for more information.\n";
-        return EXIT_USAGE;
-    }
-    try {
+        const CommandLine line = CommandLine::parse(args);
         Tool tool(in, out, err, errIsTerminal);
-        const int status = tool.run(*line);
+        const int status = tool.run(line);
         out.flush();
         if (!out) {
             err << "zolsax2: cannot write to standard output\n";
@@ -265,8 +258,7 @@ int Tool::events(const CommandLine& line)
             parser = std::make_unique<ZOLSAX2Parser>(&canonical, &log, CanonicalWriter::startElement,
                                                      CanonicalWriter::endElement, CanonicalWriter::characters,
                                                      CanonicalWriter::processingInstruction);
-        }
-        if (!parser) {
+        } else {
             parser = std::make_unique<ZOLSAX2Parser>(&writer, &log, EventWriter::startElement, EventWriter::endElement,
                                                      EventWriter::characters, EventWriter::processingInstruction);
             writer.setParser(parser.get());
