@@ -1,5 +1,3 @@
-#include <ZOLException.h>
-#include <ZOLFile.h>
 #include <ZOLLogEvent.h>
 #include <ZOLMemoryLog.h>
 #include <ZOLStreamLog.h>
@@ -33,16 +31,4 @@ TEST(ZOLMemoryLog, KeepsCopiesOfEveryRecordInOrder)
     EXPECT_STREQ("two", log.getEvents()[1].getText().chars());
     log.clear();
     EXPECT_EQ(0u, log.size());
-}
-
-TEST(ZOLException, CarriesItsMessageThroughCopiesAndThrows)
-{
-    try {
-        const ZOLException e(ZOLString("[X] boom"));
-        throw e;
-    } catch (const ZOLException& caught) {
-        const ZOLException copy(caught);
-        EXPECT_STREQ("[X] boom", copy.getMessage().chars());
-    }
-    EXPECT_STREQ("dir/f.xml", ZOLFile(ZOLString("dir/f.xml")).getPath().chars());
 }

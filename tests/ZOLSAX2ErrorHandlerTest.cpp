@@ -51,20 +51,15 @@ TEST_F(ZOLSAX2ErrorHandlerTest, FatalErrorsElsewhereCarryTheReadersMessage)
     EXPECT_EQ("E-", flags());
 }
 
-TEST_F(ZOLSAX2ErrorHandlerTest, ErrorsAndWarningsAtFirstCharacterAreOrdinary)
+TEST_F(ZOLSAX2ErrorHandlerTest, WarningsAndErrorsAreOrdinaryRecordsEvenAtFirstCharacter)
 {
-    handler.error(at(1, 1));
     handler.warning(at(1, 1, u"w"));
-    EXPECT_EQ("WARNING ZSAX_W0001 (1:1): M\nWARNING ZSAX_W0001 (1:1): w\n", testsupport::render(log));
-    EXPECT_EQ("EW", flags());
-}
-
-TEST_F(ZOLSAX2ErrorHandlerTest, WarningsAloneLeaveErrorSeenClear)
-{
     handler.warning(at(12, 5));
-    handler.warning(at(13, 6));
-    EXPECT_EQ("WARNING ZSAX_W0001 (12:5): M\nWARNING ZSAX_W0001 (13:6): M\n", testsupport::render(log));
     EXPECT_EQ("-W", flags());
+    handler.error(at(1, 1));
+    EXPECT_EQ("WARNING ZSAX_W0001 (1:1): w\nWARNING ZSAX_W0001 (12:5): M\nWARNING ZSAX_W0001 (1:1): M\n",
+              testsupport::render(log));
+    EXPECT_EQ("EW", flags());
 }
 
 TEST_F(ZOLSAX2ErrorHandlerTest, ResetErrorsClearsOnlyErrorSeen)

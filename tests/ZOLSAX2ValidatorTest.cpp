@@ -91,15 +91,6 @@ TEST(ZOLSAX2Validator, WarningsAloneAnswerTrue)
     EXPECT_EQ(ZOLLogEvent::LEVEL_WARNING, f.log.getEvents()[0].getLevel());
 }
 
-TEST(ZOLSAX2Validator, BadThenGoodOnOneValidator)
-{
-    Fixture f;
-    f.validator.addSchemaLocation(NS.c_str(), example("purchase-order.xsd").c_str());
-    EXPECT_FALSE(f.validate(example("order-bad.xml")));
-    EXPECT_TRUE(f.validate(example("order-good.xml")));
-    EXPECT_EQ("", render(f.log));
-}
-
 TEST(ZOLSAX2Validator, SecondSchemaLocationReplacesTheFirst)
 {
     ScratchDir dir;

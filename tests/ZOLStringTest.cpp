@@ -52,9 +52,6 @@ TEST(ZOLString, GivesDecimalDigitsOfLongs)
 TEST(ZOLString, MidClipsAtItsBounds)
 {
     const ZOLString s("0123456789");
-    EXPECT_EQ("", utf8(s.mid(0, 0)));
-    EXPECT_EQ("0", utf8(s.mid(0, 1)));
-    EXPECT_EQ("789", utf8(s.mid(7, 3)));
     EXPECT_EQ("789", utf8(s.mid(7, 100)));
     EXPECT_EQ("9", utf8(s.mid(9, static_cast<std::size_t>(-1))));
     EXPECT_EQ("", utf8(s.mid(10, 1)));

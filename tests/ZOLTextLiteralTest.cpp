@@ -70,21 +70,6 @@ TEST(ZOLMessageLiteral, DerivesRisingLevelsFromSeverityNames)
     EXPECT_STREQ("UNKNOWN", ZOLLogEvent::levelName(99));
 }
 
-TEST(ZOLMessageLiteral, CopiesCarryTheCodeAndLevel)
-{
-    struct Coded : ZOLMessageLiteral {
-        Coded() : ZOLMessageLiteral("7", "text", "ERROR") { messageCode = "X_E0007"; }
-    } coded;
-    EXPECT_STREQ("7", ZOLMessageLiteral("7", "t", "ERROR").getMessageCode().chars());
-    const ZOLMessageLiteral copy(coded);
-    EXPECT_STREQ("X_E0007", copy.getMessageCode().chars());
-    EXPECT_EQ(ZOLLogEvent::LEVEL_ERROR, copy.getLevel());
-    ZOLMessageLiteral assigned("1", "other", "WARNING");
-    assigned = coded;
-    EXPECT_STREQ("X_E0007", assigned.getMessageCode().chars());
-    EXPECT_STREQ("text", assigned.getText().chars());
-}
-
 TEST(ZOLTextLiteralsCollection, RegistryKeepsCopiesAndReplacesOnReinit)
 {
     ZOLString text("untouched");

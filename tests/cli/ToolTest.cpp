@@ -100,14 +100,6 @@ TEST(ToolEvents, MergesAdjacentCharacterRuns)
     EXPECT_EQ(r.out, "start\ta\nchars\tx&y<z>\xC3\xA9\nstart\tb\nend\tb\nchars\tt\nend\ta\n");
 }
 
-TEST(ToolEvents, WritesUtf8WhateverTheInputEncoding)
-{
-    // "<a>é</a>" in UTF-16LE with a byte-order mark.
-    const std::string utf16("\xFF\xFE<\0a\0>\0\xE9\0<\0/\0a\0>\0", 18);
-    const Result r = runTool({"events"}, utf16);
-    EXPECT_EQ(r.out, "start\ta\nchars\t\xC3\xA9\nend\ta\n");
-}
-
 TEST(ToolEvents, MalformedInputKeepsEventsAndReportsOnStandardError)
 {
     const Result r = runTool({"events", "--positions"}, "<a>\n<b>t</c>");

@@ -219,3 +219,20 @@ struct Nest {
 };
 
 } // namespace
+
+TEST(Robustness, ParsersAndValidatorsMadeAndDestroyedInsideCallbacks)
+{
+    testsupport::ScratchDir dir;
+    Nest nest;
+    nest.limit = 3;
+    nest.path = dir.write("doc.xml", "<r/>");
+    ZOLMemoryLog log;
+    ZOLSAX2Parser outer(&nest, &log, Nest::onStart, nullptr, nullptr, nullptr);
+    outer.parseString("<r/>");
+    // Each start tag below the limit opens two more levels: 2^3 - 1 parsers in all. The
+    // outer parser, whose parse they all ran inside, still works.
+    EXPECT_EQ(7, nest.parsers);
+    EXPECT_EQ(0u, log.size());
+    outer.parseString("<r/>");
+    EXPECT_EQ(14, nest.parsers);
+}
