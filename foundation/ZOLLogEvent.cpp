@@ -1,5 +1,9 @@
 #include "ZOLLogEvent.h"
 
+#include "ZOLLogLocation.h"
+
+#include <memory>
+
 namespace {
 
 struct LevelName {
@@ -33,11 +37,36 @@ const char* ZOLLogEvent::levelName(int level) noexcept
 }
 
 ZOLLogEvent::ZOLLogEvent(const ZOLString& text, const ZOLString& code, int level, const ZOLString& detail)
-    : text(text), code(code), level(level), detail(detail)
+    : text(text), code(code), level(level), detail(detail), location(nullptr)
 {}
 
-ZOLLogEvent::ZOLLogEvent(const ZOLLogEvent& other) = default;
+ZOLLogEvent::ZOLLogEvent(const ZOLLogEvent& other)
+    : text(other.text), code(other.code), level(other.level), detail(other.detail),
+      location(other.location == nullptr ? nullptr : new ZOLLogLocation(*other.location))
+{}
 
-ZOLLogEvent& ZOLLogEvent::operator=(const ZOLLogEvent& other) = default;
+ZOLLogEvent& ZOLLogEvent::operator=(const ZOLLogEvent& other)
+{
+    if (this == &other)
+        return *this;
+    std::unique_ptr<ZOLLogLocation> copy(other.location == nullptr ? nullptr : new ZOLLogLocation(*other.location));
+    text = other.text;
+    code = other.code;
+    level = other.level;
+    detail = other.detail;
+    delete location;
+    location = copy.release();
+    return *this;
+}
 
-ZOLLogEvent::~ZOLLogEvent() = default;
+ZOLLogEvent::~ZOLLogEvent()
+{
+    delete location;
+}
+
+void ZOLLogEvent::setLocation(const ZOLLogLocation& where)
+{
+    ZOLLogLocation* copy = new ZOLLogLocation(where);
+    delete location;
+    location = copy;
+}

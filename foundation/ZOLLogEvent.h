@@ -4,6 +4,8 @@
 #include "ZOLStdExport.h"
 #include "ZOLString.h"
 
+class ZOLLogLocation;
+
 // One record handed to a ZOLLog: text, message code, severity level and a detail string.
 class ZOLSTD_API ZOLLogEvent {
 public:
@@ -31,11 +33,22 @@ public:
     // The fourth string of the record.
     const ZOLString& getDetail() const noexcept { return detail; }
 
+    // --- Location data (optional) --------------------------------------------------------
+    // A logger that knows where the problem is attaches it; a ZOLLog that never asks sees
+    // the four fields above and nothing else. Copies of the event carry it along.
+
+    // Where the problem was found, or null when the logger gave no location.
+    const ZOLLogLocation* getLocation() const noexcept { return location; }
+    // Attaches a copy of location, replacing any earlier one.
+    void setLocation(const ZOLLogLocation& location);
+
 private:
     ZOLString text;
     ZOLString code;
     int level;
     ZOLString detail;
+    // Owned; null unless setLocation was called.
+    ZOLLogLocation* location;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include "ZOLFile.h"
 #include "ZOLLog.h"
 #include "ZOLLogEvent.h"
+#include "ZOLLogLocation.h"
 #include "ZOLMemoryLog.h"
 #include "ZOLMessageLiteral.h"
 #include "ZOLParameterizedTextLiteral.h"

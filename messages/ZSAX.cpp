@@ -2,6 +2,7 @@
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 #include <ZOLTextLiteral.h>
 
 #include <cstddef>
@@ -34,9 +35,12 @@ ZOLString bracketed(const ZOLString& code, const ZOLString& text)
     return "[" + code + "] " + text;
 }
 
-void logText(ZOLLog& target, const ZOLString& text, const ZOLString& code, int level)
+void logText(ZOLLog& target, const ZOLString& text, const ZOLString& code, int level,
+             const ZOLLogLocation* location = nullptr)
 {
-    const ZOLLogEvent event(text, code, level, ZOLString::emptyString);
+    ZOLLogEvent event(text, code, level, ZOLString::emptyString);
+    if (location != nullptr)
+        event.setLocation(*location);
     target.logEvent(event);
 }
 
@@ -142,6 +146,11 @@ void ZSAX::MessageInstance::log(ZOLLog& target)
     logText(target, toString(), messageCode, level);
 }
 
+void ZSAX::MessageInstance::logAt(ZOLLog& target, const ZOLLogLocation& location)
+{
+    logText(target, toString(), messageCode, level, &location);
+}
+
 ZOLString ZSAX::MessageInstance::getMessage()
 {
     return bracketed(messageCode, toString());
@@ -173,6 +182,11 @@ ZOLString ZSAX::MessageInstance_String::toString(const ZOLString& p0)
 void ZSAX::MessageInstance_String::log(ZOLLog& target, const ZOLString& p0)
 {
     logText(target, toString(p0), messageCode, level);
+}
+
+void ZSAX::MessageInstance_String::logAt(ZOLLog& target, const ZOLLogLocation& location, const ZOLString& p0)
+{
+    logText(target, toString(p0), messageCode, level, &location);
 }
 
 ZOLString ZSAX::MessageInstance_String::getMessage(const ZOLString& p0)
@@ -209,6 +223,12 @@ ZOLString ZSAX::MessageInstance_String_String::toString(const ZOLString& p0, con
 void ZSAX::MessageInstance_String_String::log(ZOLLog& target, const ZOLString& p0, const ZOLString& p1)
 {
     logText(target, toString(p0, p1), messageCode, level);
+}
+
+void ZSAX::MessageInstance_String_String::logAt(ZOLLog& target, const ZOLLogLocation& location, const ZOLString& p0,
+                                                const ZOLString& p1)
+{
+    logText(target, toString(p0, p1), messageCode, level, &location);
 }
 
 ZOLString ZSAX::MessageInstance_String_String::getMessage(const ZOLString& p0, const ZOLString& p1)
@@ -249,6 +269,12 @@ void ZSAX::MessageInstance_String_String_String::log(ZOLLog& target, const ZOLSt
                                                      const ZOLString& p2)
 {
     logText(target, toString(p0, p1, p2), messageCode, level);
+}
+
+void ZSAX::MessageInstance_String_String_String::logAt(ZOLLog& target, const ZOLLogLocation& location,
+                                                       const ZOLString& p0, const ZOLString& p1, const ZOLString& p2)
+{
+    logText(target, toString(p0, p1, p2), messageCode, level, &location);
 }
 
 ZOLString ZSAX::MessageInstance_String_String_String::getMessage(const ZOLString& p0, const ZOLString& p1,

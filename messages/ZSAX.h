@@ -8,6 +8,7 @@
 #include <ZOLString.h>
 #include <ZOLTextLiteralsCollection.h>
 
+class ZOLLogLocation;
 class ZOLTextLiteral;
 
 // The message catalogue of ZOLSAX2Parser: six numbered messages through which the
@@ -30,6 +31,8 @@ public:
         ZOLString toString();
         // Hands one event with the text, the code and the level to target.
         void log(ZOLLog& target);
+        // As log(), with where the problem was found attached to the event.
+        void logAt(ZOLLog& target, const ZOLLogLocation& location);
         // "[CODE] " followed by the text.
         ZOLString getMessage();
         // Throws a ZOLException carrying getMessage().
@@ -48,6 +51,8 @@ public:
         ZOLString toString(const ZOLString& p0);
         // Hands one event with the formatted text, the code and the level to target.
         void log(ZOLLog& target, const ZOLString& p0);
+        // As log(), with where the problem was found attached to the event.
+        void logAt(ZOLLog& target, const ZOLLogLocation& location, const ZOLString& p0);
         // "[CODE] " followed by the formatted text.
         ZOLString getMessage(const ZOLString& p0);
         // Throws a ZOLException carrying getMessage(p0).
@@ -66,6 +71,8 @@ public:
         ZOLString toString(const ZOLString& p0, const ZOLString& p1);
         // Hands one event with the formatted text, the code and the level to target.
         void log(ZOLLog& target, const ZOLString& p0, const ZOLString& p1);
+        // As log(), with where the problem was found attached to the event.
+        void logAt(ZOLLog& target, const ZOLLogLocation& location, const ZOLString& p0, const ZOLString& p1);
         // "[CODE] " followed by the formatted text.
         ZOLString getMessage(const ZOLString& p0, const ZOLString& p1);
         // Throws a ZOLException carrying getMessage(p0, p1).
@@ -84,6 +91,9 @@ public:
         ZOLString toString(const ZOLString& p0, const ZOLString& p1, const ZOLString& p2);
         // Hands one event with the formatted text, the code and the level to target.
         void log(ZOLLog& target, const ZOLString& p0, const ZOLString& p1, const ZOLString& p2);
+        // As log(), with where the problem was found attached to the event.
+        void logAt(ZOLLog& target, const ZOLLogLocation& location, const ZOLString& p0, const ZOLString& p1,
+                   const ZOLString& p2);
         // "[CODE] " followed by the formatted text.
         ZOLString getMessage(const ZOLString& p0, const ZOLString& p1, const ZOLString& p2);
         // Throws a ZOLException carrying getMessage(p0, p1, p2).

@@ -18,7 +18,7 @@ ZOLSAX2ContentHandler::ZOLSAX2ContentHandler(void* userData, StartElementCallbac
                                              ProcessingInstructionCallback processingInstructionCallback)
     : parsing(false), userData(userData), startElementCallback(startElementCallback),
       endElementCallback(endElementCallback), charactersCallback(charactersCallback),
-      processingInstructionCallback(processingInstructionCallback), locator(nullptr)
+      processingInstructionCallback(processingInstructionCallback), locator(nullptr), skippedEntityCallback(nullptr)
 {}
 
 ZOLSAX2ContentHandler::~ZOLSAX2ContentHandler() = default;
@@ -151,4 +151,10 @@ void ZOLSAX2ContentHandler::startPrefixMapping(const XMLCh* const, const XMLCh* 
 
 void ZOLSAX2ContentHandler::endPrefixMapping(const XMLCh* const) {}
 
-void ZOLSAX2ContentHandler::skippedEntity(const XMLCh* const) {}
+void ZOLSAX2ContentHandler::skippedEntity(const XMLCh* const name)
+{
+    if (skippedEntityCallback == nullptr)
+        return;
+    const ZOLString n(name);
+    skippedEntityCallback(userData, n.chars());
+}

@@ -12,7 +12,8 @@ ZOLString longToString(long value);
 
 // Bridge from the reader's events to the caller's four callbacks. Every name and text is
 // converted from the reader's UTF-16 to a UTF-8 ZOLString that lives until the callback
-// returns. An event whose callback is null costs nothing. Internal to the library.
+// returns. An event whose callback is null costs nothing. Besides the four callbacks of
+// the constructor, the parser may set a fifth for skipped entities. Internal to the library.
 class ZOLSAX2ContentHandler : public xercesc::ContentHandler {
 public:
     // Keeps the caller's context pointer and callbacks; any callback may be null.
@@ -51,6 +52,8 @@ private:
     CharactersCallback charactersCallback;
     ProcessingInstructionCallback processingInstructionCallback;
     const xercesc::Locator* locator;
+    // An addition, set by the parser; null unless the caller asked for it.
+    SkippedEntityCallback skippedEntityCallback;
 };
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "ZOLSAX2ContentHandler.h"
 
+#include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
 #include <xercesc/framework/LocalFileInputSource.hpp>
@@ -45,8 +47,8 @@ void positionOf(const xercesc::XMLResourceIdentifier& resource, ZOLString& line,
 } // namespace
 
 ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
-    : log(log), securityManager(new xercesc::SecurityManager()), trustedSet(false), refusals(0),
-      trustedRequested(false), requestLine("0"), requestColumn("0")
+    : log(log), securityManager(new xercesc::SecurityManager()), trustedSet(false), noNamespaceSet(false), refusals(0),
+      trustedRequested(false), noNamespaceRequested(false), requestLine("0"), requestColumn("0")
 {
     securityManager->setEntityExpansionLimit(EXPANSION_LIMIT);
 }
@@ -73,10 +75,17 @@ void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, cons
     trustedLocation = location;
 }
 
+void ZOLSAX2EntityGuard::setTrustedNoNamespaceSchema(const ZOLString& location)
+{
+    noNamespaceSet = true;
+    noNamespaceLocation = location;
+}
+
 void ZOLSAX2EntityGuard::reset()
 {
     refusals = 0;
     trustedRequested = false;
+    noNamespaceRequested = false;
     requestLine = "0";
     requestColumn = "0";
     declarations.clear();
@@ -89,6 +98,10 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     switch (resource->getResourceIdentifierType()) {
     case xercesc::XMLResourceIdentifier::SchemaGrammar: {
         const ZOLString targetNamespace = text(resource->getNameSpace());
+        if (targetNamespace.isEmpty() && noNamespaceSet && systemId == noNamespaceLocation) {
+            noNamespaceRequested = true;
+            break;
+        }
         if (!trustedSet || systemId != trustedLocation || targetNamespace != trustedNamespace) {
             const ZOLString what = targetNamespace.isEmpty() ? ZOLString("schema hint without namespace")
                                                              : "schema hint for namespace '" + targetNamespace + "'";
@@ -133,7 +146,12 @@ xercesc::InputSource* ZOLSAX2EntityGuard::refuse(const xercesc::XMLResourceIdent
     ZOLString line("0");
     ZOLString column("0");
     positionOf(resource, line, column);
-    ZSAX::SAX_PARSE_ERROR.log(*log, line, column, what);
+    const xercesc::Locator* locator = resource.getLocator();
+    const XMLCh* entity = locator == nullptr ? nullptr : locator->getSystemId();
+    const ZOLLogLocation where(text(entity), locator == nullptr ? 0 : static_cast<long>(locator->getLineNumber()),
+                               locator == nullptr ? 0 : static_cast<long>(locator->getColumnNumber()),
+                               ZOLLogEvent::LEVEL_ERROR);
+    ZSAX::SAX_PARSE_ERROR.logAt(*log, where, line, column, what);
     ++refusals;
     // With default resolution off, no source means nothing is opened.
     return nullptr;

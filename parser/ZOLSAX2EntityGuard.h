@@ -22,13 +22,12 @@ XERCES_CPP_NAMESPACE_END
 //
 // Once installed, the reader's default entity resolution is off, so nothing is opened
 // unless resolveEntity returns a source for it. Only the trusted schema (the validator's
-// configured namespace and location) and the schema documents that it includes, imports
-// or redefines are opened. Everything else (external general and parameter entities, the
-// external DTD subset, xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints) is
-// refused: one SAX_PARSE_ERROR record with the position of the reference and a text such
-// as "external entity 'x' refused (SYSTEM 'file:///etc/passwd')", and a count that the
-// owner turns into a failed parse. Entity expansion stops with a fatal error after
-// EXPANSION_LIMIT expansions in one document (Xerces' SecurityManager).
+// configured namespace and location, and its schema without target namespace) and the
+// schema documents that they include, import or redefine are opened. Everything else (external general and parameter
+// entities, the external DTD subset, xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints) is refused: one
+// SAX_PARSE_ERROR record with the position of the reference and a text such as "external entity 'x' refused (SYSTEM
+// 'file:///etc/passwd')", and a count that the owner turns into a failed parse. Entity expansion stops with a fatal
+// error after EXPANSION_LIMIT expansions in one document (Xerces' SecurityManager).
 class ZOLSAX2EntityGuard : public xercesc::XMLEntityResolver, public xercesc::DeclHandler {
 public:
     // Entity expansions allowed per document.
@@ -45,6 +44,8 @@ public:
     void install(xercesc::SAX2XMLReader* reader, bool on);
     // The one schema that may be opened: the validator's configured pair.
     void setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location);
+    // The one schema without target namespace that may be opened.
+    void setTrustedNoNamespaceSchema(const ZOLString& location);
     // True once setTrustedSchema was called.
     bool hasTrustedSchema() const noexcept { return trustedSet; }
     // The trusted schema's namespace and location, as given.
@@ -56,7 +57,9 @@ public:
     unsigned long getRefusals() const noexcept { return refusals; }
     // True when the reader asked for the trusted schema since the last reset.
     bool isTrustedSchemaRequested() const noexcept { return trustedRequested; }
-    // Line and column of that request, as decimal texts ("0" when unknown).
+    // True when the reader asked for the trusted no-namespace schema since the last reset.
+    bool isNoNamespaceSchemaRequested() const noexcept { return noNamespaceRequested; }
+    // Line and column of the request for the trusted schema, as decimal texts ("0" when unknown).
     const ZOLString& getRequestLine() const noexcept { return requestLine; }
     const ZOLString& getRequestColumn() const noexcept { return requestColumn; }
 
@@ -85,8 +88,11 @@ private:
     bool trustedSet;
     ZOLString trustedNamespace;
     ZOLString trustedLocation;
+    bool noNamespaceSet;
+    ZOLString noNamespaceLocation;
     unsigned long refusals;
     bool trustedRequested;
+    bool noNamespaceRequested;
     ZOLString requestLine;
     ZOLString requestColumn;
     std::vector<Declaration> declarations;

@@ -2,6 +2,8 @@
 
 #include "ZOLSAX2ContentHandler.h"
 
+#include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
 #include <xercesc/sax/SAXParseException.hpp>
@@ -10,21 +12,36 @@ ZOLSAX2ErrorHandler::ZOLSAX2ErrorHandler(ZOLLog* log) : errorSeen(false), warnin
 
 ZOLSAX2ErrorHandler::~ZOLSAX2ErrorHandler() = default;
 
-void ZOLSAX2ErrorHandler::logParseError(const xercesc::SAXParseException& exc)
+namespace {
+
+// The entity, line and column of the problem and how the reader classed it; the records
+// carry it as optional data that a log may read or ignore.
+ZOLLogLocation locationOf(const xercesc::SAXParseException& exc, int reportedLevel)
 {
-    ZSAX::SAX_PARSE_ERROR.log(*log, longToString(static_cast<long>(exc.getLineNumber())),
-                              longToString(static_cast<long>(exc.getColumnNumber())), ZOLString(exc.getMessage()));
+    const XMLCh* systemId = exc.getSystemId();
+    return ZOLLogLocation(systemId == nullptr ? ZOLString() : ZOLString(systemId),
+                          static_cast<long>(exc.getLineNumber()), static_cast<long>(exc.getColumnNumber()),
+                          reportedLevel);
+}
+
+} // namespace
+
+void ZOLSAX2ErrorHandler::logParseError(const xercesc::SAXParseException& exc, int reportedLevel)
+{
+    ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, reportedLevel),
+                                longToString(static_cast<long>(exc.getLineNumber())),
+                                longToString(static_cast<long>(exc.getColumnNumber())), ZOLString(exc.getMessage()));
 }
 
 void ZOLSAX2ErrorHandler::warning(const xercesc::SAXParseException& exc)
 {
-    logParseError(exc);
+    logParseError(exc, ZOLLogEvent::LEVEL_WARNING);
     warningSeen = true;
 }
 
 void ZOLSAX2ErrorHandler::error(const xercesc::SAXParseException& exc)
 {
-    logParseError(exc);
+    logParseError(exc, ZOLLogEvent::LEVEL_ERROR);
     errorSeen = true;
 }
 
@@ -34,9 +51,10 @@ void ZOLSAX2ErrorHandler::fatalError(const xercesc::SAXParseException& exc)
     const ZOLString column = longToString(static_cast<long>(exc.getColumnNumber()));
     // A fatal error at the very first character means the input is not XML at all.
     if (line == "1" && column == "1")
-        ZSAX::XML_UTF_DATAFORMAT_ERROR.log(*log, line, column);
+        ZSAX::XML_UTF_DATAFORMAT_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL), line, column);
     else
-        ZSAX::SAX_PARSE_ERROR.log(*log, line, column, ZOLString(exc.getMessage()));
+        ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL), line, column,
+                                    ZOLString(exc.getMessage()));
     errorSeen = true;
 }
 

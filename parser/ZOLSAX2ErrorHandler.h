@@ -7,7 +7,9 @@ class ZOLLog;
 
 // Writes one catalogue record per problem the reader reports and remembers whether an
 // error or a warning was seen. It never throws and never stops a parse; its owner reads
-// the flags afterwards. Internal to the library.
+// the flags afterwards. Each record also carries where the problem is (the entity's system
+// identifier, line and column) and how the reader classed it, as a ZOLLogLocation that a
+// log may read or ignore. Internal to the library.
 class ZOLSAX2ErrorHandler : public xercesc::ErrorHandler {
 public:
     // Logs to log, which must outlive the handler.
@@ -34,7 +36,7 @@ private:
     friend class ZOLSAX2Parser;
     friend class ZOLSAX2Validator;
 
-    void logParseError(const xercesc::SAXParseException& exc);
+    void logParseError(const xercesc::SAXParseException& exc, int reportedLevel);
 
     bool errorSeen;
     bool warningSeen;

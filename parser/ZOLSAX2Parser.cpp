@@ -3,6 +3,7 @@
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
+#include "ZOLSAX2Platform.h"
 
 #include <ZSAX.h>
 
@@ -13,7 +14,6 @@
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
@@ -49,14 +49,22 @@ xercesc::SAX2XMLReader* createConfiguredReader()
 
 } // namespace
 
+struct ZOLSAX2Parser::Extensions {
+    explicit Extensions(ZOLLog* log) : entityGuard(log) {}
+
+    // Secure processing as asked for, and as installed in the current reader.
+    bool secureProcessing = false;
+    bool secureInstalled = false;
+    ZOLSAX2EntityGuard entityGuard;
+};
+
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
                              EndElementCallback endElementCallback, CharactersCallback charactersCallback,
                              ProcessingInstructionCallback processingInstructionCallback)
-    : log(log), contentHandler(nullptr), errorHandler(nullptr), reader(nullptr), secureProcessing(false),
-      entityGuard(nullptr), secureInstalled(false)
+    : log(log), contentHandler(nullptr), errorHandler(nullptr), reader(nullptr), extensions(nullptr)
 {
     try {
-        xercesc::XMLPlatformUtils::Initialize();
+        ZOLSAX2Platform::initialize();
     } catch (const xercesc::XMLException& e) {
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
@@ -68,7 +76,7 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
     reader->setContentHandler(contentHandler);
     errorHandler = new ZOLSAX2ErrorHandler(log);
     reader->setErrorHandler(errorHandler);
-    entityGuard = new ZOLSAX2EntityGuard(log);
+    extensions = new Extensions(log);
 }
 
 ZOLSAX2Parser::~ZOLSAX2Parser()
@@ -85,11 +93,11 @@ ZOLSAX2Parser::~ZOLSAX2Parser()
         delete reader;
         reader = nullptr;
     }
-    if (entityGuard != nullptr) {
-        delete entityGuard;
-        entityGuard = nullptr;
+    if (extensions != nullptr) {
+        delete extensions;
+        extensions = nullptr;
     }
-    xercesc::XMLPlatformUtils::Terminate();
+    ZOLSAX2Platform::terminate();
 }
 
 void ZOLSAX2Parser::parseFile(const ZOLFile& file)
@@ -123,7 +131,12 @@ ZOLString ZOLSAX2Parser::getPosition() const
 
 void ZOLSAX2Parser::setSecureProcessing(bool on)
 {
-    secureProcessing = on;
+    extensions->secureProcessing = on;
+}
+
+void ZOLSAX2Parser::setSkippedEntityCallback(SkippedEntityCallback callback)
+{
+    contentHandler->skippedEntityCallback = callback;
 }
 
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
@@ -131,7 +144,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     prepareReader();
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
-    entityGuard->reset();
+    extensions->entityGuard.reset();
     {
         ParsingScope scope(contentHandler->parsing);
         try {
@@ -145,7 +158,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
             ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
         }
     }
-    if (entityGuard->getRefusals() > 0)
+    if (extensions->entityGuard.getRefusals() > 0)
         errorHandler->errorSeen = true;
     if (errorHandler->errorSeen)
         ZSAX::XML_PARSE_FAILED.throwException(ZOLString(source->getSystemId()));
@@ -162,11 +175,11 @@ void ZOLSAX2Parser::prepareReader()
             discardReader();
             ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         }
-        secureInstalled = false;
+        extensions->secureInstalled = false;
     }
-    if (secureInstalled != secureProcessing) {
-        entityGuard->install(reader, secureProcessing);
-        secureInstalled = secureProcessing;
+    if (extensions->secureInstalled != extensions->secureProcessing) {
+        extensions->entityGuard.install(reader, extensions->secureProcessing);
+        extensions->secureInstalled = extensions->secureProcessing;
     }
 }
 
@@ -174,5 +187,5 @@ void ZOLSAX2Parser::discardReader()
 {
     delete reader;
     reader = nullptr;
-    secureInstalled = false;
+    extensions->secureInstalled = false;
 }

@@ -15,7 +15,6 @@ class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
 class ZOLSAX2ContentHandler;
-class ZOLSAX2EntityGuard;
 class ZOLSAX2ErrorHandler;
 
 // Called for each start tag and each empty-element tag. attributes holds name, value,
@@ -28,6 +27,10 @@ typedef void (*EndElementCallback)(void* userData, const char* name);
 typedef void (*CharactersCallback)(void* userData, const char* text, int length);
 // Called for each processing instruction.
 typedef void (*ProcessingInstructionCallback)(void* userData, const char* target, const char* data);
+// Called for each entity reference the reader did not expand (an addition; see
+// ZOLSAX2Parser::setSkippedEntityCallback). name is the entity's name, with a leading '%'
+// for a parameter entity.
+typedef void (*SkippedEntityCallback)(void* userData, const char* name);
 
 // Parses XML into four callbacks.
 //
@@ -48,8 +51,11 @@ typedef void (*ProcessingInstructionCallback)(void* userData, const char* target
 // only the external DTD subset is never loaded. Use setSecureProcessing(true) for input
 // you do not trust.
 //
-// A parser is not copyable. Parsers and validators may be created and destroyed in any
-// order; each pairs its own initialisation and termination of the XML library.
+// Threads: a parser may be created, used and destroyed on any thread, and any number of
+// parsers and validators may live on different threads at once; each pairs its own
+// initialisation and termination of the XML library, which the library serialises. One
+// parser is used by one thread at a time, its callbacks run on that thread, and a callback
+// must not start another parse on the same parser. A parser is not copyable.
 class ZOLSAX2PARSER_API ZOLSAX2Parser {
 public:
     // A parser that logs to log (required, must outlive the parser) and passes userData to
@@ -70,6 +76,9 @@ public:
     void parseString(const ZOLString& text);
     // "line:column" of the reader while a callback runs; empty outside a parse.
     ZOLString getPosition() const;
+
+    // --- Additions (opt-in: a parser that never calls these behaves as described above) ---
+
     // Hardens later parses for untrusted input (off by default; takes effect at the next
     // parse, so a callback may call it). When on, no external entity is opened: each one
     // the document references is logged as SAX_PARSE_ERROR with its position and a text
@@ -79,8 +88,17 @@ public:
     // Documents that reference no external entity parse exactly as in the default mode.
     // See docs/security.md.
     void setSecureProcessing(bool on);
+    // Calls callback (null: nobody, the default) with the parser's userData for each
+    // entity reference the reader reports as not expanded: typically an entity declared
+    // in an external DTD, which this parser never reads, so "&nbsp;" would otherwise
+    // vanish from the text without a word. getPosition() works inside it. Takes effect at
+    // once, also from inside a callback.
+    void setSkippedEntityCallback(SkippedEntityCallback callback);
 
 private:
+    // State of the additions; defined with the parser's code.
+    struct Extensions;
+
     void parse(xercesc::InputSource* source);
     // Rebuilds a discarded reader and brings its secure settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
@@ -91,9 +109,8 @@ private:
     ZOLSAX2ContentHandler* contentHandler;
     ZOLSAX2ErrorHandler* errorHandler;
     xercesc::SAX2XMLReader* reader;
-    bool secureProcessing;
-    ZOLSAX2EntityGuard* entityGuard;
-    bool secureInstalled;
+    // Owned; created by the constructor, deleted by the destructor.
+    Extensions* extensions;
 };
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 #include <ZOLMemoryLog.h>
 #include <ZOLString.h>
 
@@ -77,6 +78,30 @@ inline std::string render(const ZOLMemoryLog& log)
         out += " ";
         out += e.getText().chars();
         out += "\n";
+    }
+    return out;
+}
+
+// One line per record with its location data: LEVEL CODE text @ ENTITY:LINE:COLUMN REPORTED,
+// where ENTITY is the system identifier with base taken off its front, "-" when empty,
+// and REPORTED the level the reader gave the problem. Records without location data end
+// in " @ none".
+inline std::string renderLocated(const ZOLMemoryLog& log, const std::string& base)
+{
+    std::string out;
+    for (const ZOLLogEvent& e : log.getEvents()) {
+        out += ZOLLogEvent::levelName(e.getLevel());
+        out += std::string(" ") + e.getCode().chars() + " " + e.getText().chars() + " @ ";
+        const ZOLLogLocation* where = e.getLocation();
+        if (where == nullptr) {
+            out += "none\n";
+            continue;
+        }
+        std::string entity = where->getSystemId().chars();
+        if (!base.empty() && entity.compare(0, base.size(), base) == 0)
+            entity = entity.substr(base.size());
+        out += (entity.empty() ? "-" : entity) + ":" + std::to_string(where->getLine()) + ":" +
+               std::to_string(where->getColumn()) + " " + ZOLLogEvent::levelName(where->getReportedLevel()) + "\n";
     }
     return out;
 }

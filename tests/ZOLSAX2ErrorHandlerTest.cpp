@@ -70,3 +70,17 @@ TEST_F(ZOLSAX2ErrorHandlerTest, ResetErrorsClearsOnlyErrorSeen)
     EXPECT_EQ("-W", flags());
     EXPECT_EQ(2u, log.size());
 }
+
+TEST_F(ZOLSAX2ErrorHandlerTest, RecordsSayWhereAndHowTheReaderClassedTheProblem)
+{
+    handler.warning(at(12, 5));
+    handler.error(at(3, 4));
+    handler.fatalError(at(1, 1));
+    handler.fatalError(xercesc::SAXParseException(u"cannot open", u"", nullptr, 0, 0));
+    EXPECT_EQ("WARNING ZSAX_W0001 (12:5): M @ doc.xml:12:5 WARNING\n"
+              "WARNING ZSAX_W0001 (3:4): M @ doc.xml:3:4 ERROR\n"
+              "ERROR ZSAX_E0006 An XML format error occurred during parsing the file (1:1): Please make sure the "
+              "file is in the XML format @ doc.xml:1:1 FATAL\n"
+              "WARNING ZSAX_W0001 (0:0): cannot open @ -:0:0 FATAL\n",
+              testsupport::renderLocated(log, ""));
+}

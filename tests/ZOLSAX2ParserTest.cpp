@@ -203,6 +203,17 @@ TEST(ZOLSAX2Parser, NamesTheCompletedPathOfAFailedFile)
     EXPECT_NE(nullptr, std::strstr(t.log.getEvents()[1].getText().chars(), "no-such-file.xml"));
 }
 
+TEST(ZOLSAX2Parser, RecordsNameTheEntityTheProblemIsIn)
+{
+    ScratchDir dir;
+    dir.write("part.xml", "<x>\n<y></x>");
+    const std::string doc = dir.write("doc.xml", "<!DOCTYPE r [<!ENTITY part SYSTEM 'part.xml'>]>\n<r>&part;</r>");
+    Traced t;
+    thrownMessage([&] { t.parser.parseFile(ZOLFile(doc.c_str())); });
+    EXPECT_EQ("WARNING ZSAX_W0001 (2:6): expected end of tag 'y' @ /part.xml:2:6 FATAL\n",
+              testsupport::renderLocated(t.log, dir.getPath()));
+}
+
 TEST(ZOLSAX2Parser, WarningsAloneDoNotFailTheParse)
 {
     Traced t;

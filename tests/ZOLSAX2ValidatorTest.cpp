@@ -9,7 +9,11 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <type_traits>
+#include <unistd.h>
+#include <vector>
 
 using testsupport::render;
 using testsupport::ScratchDir;
@@ -132,4 +136,171 @@ TEST(ZOLSAX2Validator, MissingFilesAnswerFalseWithTheirRecords)
     f.validator.addSchemaLocation(NS.c_str(), "/nonexistent/schema.xsd");
     f.validate(example("order-bad.xml"));
     EXPECT_NE(std::string::npos, render(f.log).find("/nonexistent/schema.xsd")) << render(f.log);
+}
+
+namespace {
+
+const char* const NO_NAMESPACE_SCHEMA =
+    "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'><xs:element name='n' type='xs:int'/></xs:schema>";
+
+// The strict and no-namespace cases share one folder of small schemas and documents.
+struct Schemas {
+    ScratchDir dir;
+    std::string t = dir.write("t.xsd", SMALL_SCHEMA);
+    std::string plain = dir.write("plain.xsd", NO_NAMESPACE_SCHEMA);
+    std::string good = dir.write("good.xml", "<n xmlns='urn:t'>12</n>");
+    std::string bad = dir.write("bad.xml", "<n xmlns='urn:t'>twelve</n>");
+    // In another namespace, with a hint to a schema that it satisfies.
+    std::string other = dir.write("other.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                               "targetNamespace='urn:o'><xs:element name='n'/></xs:schema>");
+    std::string hinted = dir.write("hinted.xml", "<n xmlns='urn:o' xmlns:xsi='http://www.w3.org/2001/"
+                                                 "XMLSchema-instance' xsi:schemaLocation='urn:o other.xsd'>x</n>");
+    std::string plainGood = dir.write("plain-good.xml", "<n>7</n>");
+    std::string plainBad = dir.write("plain-bad.xml", "<n>seven</n>");
+
+    // "T" or "F" per document, in order, then each record with its location data.
+    std::string run(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::vector<std::string>& docs)
+    {
+        log.clear();
+        std::string answers;
+        for (const std::string& doc : docs)
+            answers += validator.validate(ZOLFile(doc.c_str())) ? "T" : "F";
+        return answers + "\n" + testsupport::renderLocated(log, dir.getPath());
+    }
+};
+
+} // namespace
+
+TEST(ZOLSAX2Validator, ProblemsInsideASchemaNameTheSchemaAndItsLine)
+{
+    Schemas s;
+    s.dir.write("dup.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:t'>\n"
+                           "<xs:element name='n'/>\n<xs:element name='n'/></xs:schema>");
+    Fixture f;
+    f.validator.addSchemaLocation("urn:t", s.dir.file("dup.xsd").c_str());
+    EXPECT_EQ("F\nWARNING ZSAX_W0001 (3:23): global element 'n' declared more than once @ /dup.xsd:3:23 ERROR\n",
+              s.run(f.validator, f.log, {s.good}));
+}
+
+TEST(ZOLSAX2Validator, NoNamespaceSchemaWorksAloneAndBesideANamespacePair)
+{
+    Schemas s;
+    Fixture f;
+    f.validator.addNoNamespaceSchemaLocation(s.plain.c_str());
+    EXPECT_EQ("TF\nWARNING ZSAX_W0001 (1:13): value 'seven' does not match regular expression facet '[+\\-]?[0-9]+' "
+              "@ /plain-bad.xml:1:13 ERROR\n",
+              s.run(f.validator, f.log, {s.plainGood, s.plainBad}));
+    // Each call replaces only its own setting.
+    f.validator.addSchemaLocation("urn:t", s.t.c_str());
+    f.validator.addNoNamespaceSchemaLocation(s.plain.c_str());
+    EXPECT_EQ("TTF", s.run(f.validator, f.log, {s.plainGood, s.good, s.bad}).substr(0, 3));
+}
+
+TEST(ZOLSAX2Validator, DefaultModeFollowsHintsAndPassesWhatItCouldNotCheck)
+{
+    Schemas s;
+    Fixture f;
+    f.validator.addSchemaLocation("urn:t", s.t.c_str());
+    EXPECT_EQ("T\n", s.run(f.validator, f.log, {s.hinted}));
+    f.validator.addSchemaLocation("urn:t", s.dir.file("missing.xsd").c_str());
+    EXPECT_EQ('T', s.run(f.validator, f.log, {s.bad})[0]);
+}
+
+TEST(ZOLSAX2Validator, StrictModeAnswersTrueOnlyForDocumentsCheckedAgainstTheSchema)
+{
+    Schemas s;
+    Fixture f;
+    f.validator.setStrictValidation(true);
+    EXPECT_EQ("F\nWARNING ZSAX_W0001 (1:18): no schema is configured, so nothing was validated @ /good.xml:1:18 "
+              "ERROR\n",
+              s.run(f.validator, f.log, {s.good}));
+
+    f.validator.addSchemaLocation("urn:t", s.t.c_str());
+    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+    // Its hint is not followed, so nothing declares the element.
+    EXPECT_EQ("F\nWARNING ZSAX_W0001 (1:109): no declaration found for element 'n' @ /hinted.xml:1:109 ERROR\n",
+              s.run(f.validator, f.log, {s.hinted}));
+    // Followed on request, the hint still cannot stand in for the configured schema.
+    f.validator.setStrictValidation(true, true);
+    EXPECT_EQ("F\nWARNING ZSAX_W0001 (1:109): document element 'n' is in namespace 'urn:o', which no configured "
+              "schema is for @ /hinted.xml:1:109 ERROR\n",
+              s.run(f.validator, f.log, {s.hinted}));
+    // With hints followed, the reader itself finds nothing for an unqualified element.
+    EXPECT_EQ("F\nWARNING ZSAX_W0001 (1:4): no declaration found for element 'n' @ /plain-good.xml:1:4 ERROR\n",
+              s.run(f.validator, f.log, {s.plainGood}));
+    f.validator.setStrictValidation(false);
+    EXPECT_EQ("T\n", s.run(f.validator, f.log, {s.hinted}));
+}
+
+TEST(ZOLSAX2Validator, StrictModeFailsEveryDocumentWhenTheSchemaCannotBeLoaded)
+{
+    Schemas s;
+    const std::string notXml = s.dir.write("not-xml.xsd", "schema, honestly");
+    const std::string empty = s.dir.write("empty.xsd", "");
+    const std::string notSchema = s.dir.write("not-schema.xsd", "<schema/>");
+    struct Case {
+        std::string ns;
+        std::string location;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"urn:t", s.dir.file("missing.xsd"),
+         "WARNING ZSAX_W0001 (0:0): unable to open primary document entity '" + s.dir.file("missing.xsd") +
+             "' @ -:0:0 WARNING\n"
+             "WARNING ZSAX_W0001 (1:18): schema '" +
+             s.dir.file("missing.xsd") + "' for namespace 'urn:t' could not be loaded @ /missing.xsd:0:0 ERROR\n"},
+        {"urn:t", notXml,
+         "ERROR ZSAX_E0006 An XML format error occurred during parsing the file (1:1): Please make sure the file is "
+         "in the XML format @ /not-xml.xsd:1:1 FATAL\n"
+         "WARNING ZSAX_W0001 (1:18): fatal error during schema scan @ /good.xml:1:18 FATAL\n"},
+        {"urn:t", empty,
+         "ERROR ZSAX_E0006 An XML format error occurred during parsing the file (1:1): Please make "
+         "sure the file is in the XML format @ /empty.xsd:1:1 FATAL\n"
+         "WARNING ZSAX_W0001 (1:18): fatal error during schema scan @ /good.xml:1:18 FATAL\n"},
+        {"urn:t", notSchema,
+         "WARNING ZSAX_W0001 (1:18): schema document '" + notSchema +
+             "' has different target namespace from the one specified in instance document 'urn:t' @ "
+             "/good.xml:1:18 ERROR\n"
+             "WARNING ZSAX_W0001 (1:10): element 'schema' must be from the XML Schema namespace @ "
+             "/not-schema.xsd:1:10 ERROR\n"
+             "WARNING ZSAX_W0001 (1:18): no declaration found for element 'n' @ /good.xml:1:18 ERROR\n"},
+        {"urn:t", s.other,
+         "WARNING ZSAX_W0001 (1:18): schema document '" + s.other +
+             "' has different target namespace from the one specified in instance document 'urn:t' @ "
+             "/good.xml:1:18 ERROR\n"
+             "WARNING ZSAX_W0001 (1:18): no declaration found for element 'n' @ /good.xml:1:18 ERROR\n"},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.validator.setStrictValidation(true);
+        f.validator.addSchemaLocation(c.ns.c_str(), c.location.c_str());
+        EXPECT_EQ("F\n" + c.expected, s.run(f.validator, f.log, {s.good})) << c.location;
+    }
+}
+
+TEST(ZOLSAX2Validator, StrictModeFailsOnASchemaItMayNotRead)
+{
+    // Root reads everything: the check runs as an ordinary user in a child process.
+    Schemas s;
+    const std::string locked = s.dir.write("locked.xsd", SMALL_SCHEMA);
+    ASSERT_EQ(0, chmod(locked.c_str(), 0));
+    ASSERT_EQ(0, chmod(s.dir.getPath().c_str(), 0755));
+    ASSERT_EQ(0, chmod(s.good.c_str(), 0644));
+    const pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        Fixture f;
+        f.validator.setStrictValidation(true);
+        f.validator.addSchemaLocation("urn:t", locked.c_str());
+        const std::string records = s.run(f.validator, f.log, {s.good});
+        _exit(records.find("F\n") == 0 && records.find("could not be loaded @ /locked.xsd:0:0") != std::string::npos
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
 }

@@ -1,8 +1,13 @@
 #include "ZOLSAX2Validator.h"
 
+#include "ZOLSAX2ContentHandler.h"
+#include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
+#include "ZOLSAX2Platform.h"
 
+#include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -41,14 +46,38 @@ void setSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLString& targetNa
     reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalSchemaLocation, const_cast<char16_t*>(pair.wchars()));
 }
 
+void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLString& location)
+{
+    reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation,
+                        const_cast<char16_t*>(location.wchars()));
+}
+
 } // namespace
 
-ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log)
-    : log(log), reader(nullptr), errorHandler(nullptr), secureProcessing(false), entityGuard(nullptr),
-      secureInstalled(false)
+struct ZOLSAX2Validator::Extensions {
+    explicit Extensions(ZOLLog* log) : entityGuard(log) {}
+
+    // The configured pair is kept by the guard, which needs it in secure mode; the
+    // no-namespace location is kept here. A rebuilt reader gets both back.
+    bool noNamespaceSet = false;
+    ZOLString noNamespaceLocation;
+
+    bool strict = false;
+    bool followHints = false;
+
+    // Secure processing as asked for, and as installed in the current reader.
+    bool secureProcessing = false;
+    bool secureInstalled = false;
+    ZOLSAX2EntityGuard entityGuard;
+
+    // Installed as the reader's content handler while strict validation is on.
+    ZOLSAX2DocumentElement documentElement;
+};
+
+ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), errorHandler(nullptr), extensions(nullptr)
 {
     try {
-        xercesc::XMLPlatformUtils::Initialize();
+        ZOLSAX2Platform::initialize();
     } catch (const xercesc::XMLException& e) {
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
@@ -57,7 +86,7 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log)
 
     errorHandler = new ZOLSAX2ErrorHandler(log);
     reader->setErrorHandler(errorHandler);
-    entityGuard = new ZOLSAX2EntityGuard(log);
+    extensions = new Extensions(log);
 }
 
 ZOLSAX2Validator::~ZOLSAX2Validator()
@@ -70,27 +99,41 @@ ZOLSAX2Validator::~ZOLSAX2Validator()
         delete errorHandler;
         errorHandler = nullptr;
     }
-    if (entityGuard != nullptr) {
-        delete entityGuard;
-        entityGuard = nullptr;
+    if (extensions != nullptr) {
+        delete extensions;
+        extensions = nullptr;
     }
-    xercesc::XMLPlatformUtils::Terminate();
+    ZOLSAX2Platform::terminate();
 }
 
 void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location)
 {
-    // The guard keeps the pair too: it is the one schema secure processing opens, and a
-    // rebuilt reader gets it back from there.
-    entityGuard->setTrustedSchema(targetNamespace, location);
+    extensions->entityGuard.setTrustedSchema(targetNamespace, location);
     if (reader != nullptr)
         setSchemaLocation(reader, targetNamespace, location);
+}
+
+void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
+{
+    extensions->noNamespaceSet = true;
+    extensions->noNamespaceLocation = location;
+    extensions->entityGuard.setTrustedNoNamespaceSchema(location);
+    if (reader != nullptr)
+        setNoNamespaceSchemaLocation(reader, location);
+}
+
+void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
+{
+    extensions->strict = on;
+    extensions->followHints = followHints;
 }
 
 bool ZOLSAX2Validator::validate(const ZOLFile& file)
 {
     try {
         prepareReader();
-        entityGuard->reset();
+        extensions->entityGuard.reset();
+        extensions->documentElement.reset();
         const ZOLString path(file.getPath());
         reader->parse(path.wchars());
     } catch (const xercesc::OutOfMemoryException&) {
@@ -103,48 +146,95 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
         return false;
     }
-    if (entityGuard->getRefusals() > 0)
+    if (extensions->entityGuard.getRefusals() > 0)
         errorHandler->errorSeen = true;
-    if (secureProcessing && entityGuard->hasTrustedSchema() && !errorHandler->errorSeen && !isTrustedSchemaLoaded()) {
-        // The reader only warns when the schema cannot be loaded and then checks nothing.
-        ZSAX::SAX_PARSE_ERROR.log(*log, entityGuard->getRequestLine(), entityGuard->getRequestColumn(),
-                                  "schema '" + entityGuard->getTrustedLocation() + "' for namespace '" +
-                                      entityGuard->getTrustedNamespace() + "' could not be loaded");
+    if (!errorHandler->errorSeen && !checkConfiguredSchemas())
         errorHandler->errorSeen = true;
-    }
     return !errorHandler->errorSeen;
 }
 
 void ZOLSAX2Validator::setSecureProcessing(bool on)
 {
-    secureProcessing = on;
+    extensions->secureProcessing = on;
 }
 
 void ZOLSAX2Validator::prepareReader()
 {
+    Extensions& x = *extensions;
     if (reader == nullptr) {
         reader = createConfiguredReader();
         reader->setErrorHandler(errorHandler);
-        if (entityGuard->hasTrustedSchema())
-            setSchemaLocation(reader, entityGuard->getTrustedNamespace(), entityGuard->getTrustedLocation());
-        secureInstalled = false;
+        if (x.entityGuard.hasTrustedSchema())
+            setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), x.entityGuard.getTrustedLocation());
+        if (x.noNamespaceSet)
+            setNoNamespaceSchemaLocation(reader, x.noNamespaceLocation);
+        x.secureInstalled = false;
     }
-    if (secureInstalled != secureProcessing) {
-        entityGuard->install(reader, secureProcessing);
-        secureInstalled = secureProcessing;
+    if (x.secureInstalled != x.secureProcessing) {
+        x.entityGuard.install(reader, x.secureProcessing);
+        x.secureInstalled = x.secureProcessing;
     }
+    // Strict mode ignores hints quietly; secure mode refuses them with a record, so it
+    // keeps the reader asking for them.
+    const bool ignoreHints = x.strict && !x.followHints && !x.secureProcessing;
+    reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, !ignoreHints);
+    reader->setContentHandler(x.strict ? &x.documentElement : nullptr);
 }
 
 void ZOLSAX2Validator::discardReader()
 {
     delete reader;
     reader = nullptr;
-    secureInstalled = false;
+    extensions->secureInstalled = false;
 }
 
-bool ZOLSAX2Validator::isTrustedSchemaLoaded()
+bool ZOLSAX2Validator::checkConfiguredSchemas()
 {
-    // Grammars loaded by a parse stay with the reader until the next one starts.
-    return entityGuard->isTrustedSchemaRequested() &&
-           reader->getGrammar(entityGuard->getTrustedNamespace().wchars()) != nullptr;
+    Extensions& x = *extensions;
+    ZOLSAX2EntityGuard& guard = x.entityGuard;
+    if (!x.strict && !(x.secureProcessing && (guard.hasTrustedSchema() || x.noNamespaceSet)))
+        return true;
+
+    // Records of these checks point at the document element when there was one, else
+    // at the reader's request for the schema (secure mode), else nowhere.
+    const ZOLSAX2DocumentElement& root = x.documentElement;
+    const bool atRoot = x.strict && root.isSeen();
+    const ZOLString line = atRoot ? longToString(root.getLine()) : guard.getRequestLine();
+    const ZOLString column = atRoot ? longToString(root.getColumn()) : guard.getRequestColumn();
+    const ZOLLogLocation atDocument(atRoot ? root.getSystemId() : ZOLString(), atRoot ? root.getLine() : 0,
+                                    atRoot ? root.getColumn() : 0, ZOLLogEvent::LEVEL_ERROR);
+    // A schema that was not loaded is a problem of the schema: its location data names it.
+    const auto fail = [&](const ZOLString& why, const ZOLString* schema = nullptr) {
+        const ZOLLogLocation where =
+            schema == nullptr ? atDocument : ZOLLogLocation(*schema, 0, 0, ZOLLogEvent::LEVEL_ERROR);
+        ZSAX::SAX_PARSE_ERROR.logAt(*log, where, line, column, why);
+        return false;
+    };
+
+    if (x.strict && !guard.hasTrustedSchema() && !x.noNamespaceSet)
+        return fail("no schema is configured, so nothing was validated");
+    // The reader only warns when a configured schema cannot be loaded and then checks
+    // nothing. In secure mode it must also have come through the guard.
+    if (guard.hasTrustedSchema() && (reader->getGrammar(guard.getTrustedNamespace().wchars()) == nullptr ||
+                                     (x.secureProcessing && !guard.isTrustedSchemaRequested())))
+        return fail("schema '" + guard.getTrustedLocation() + "' for namespace '" + guard.getTrustedNamespace() +
+                        "' could not be loaded",
+                    &guard.getTrustedLocation());
+    if (x.noNamespaceSet &&
+        (reader->getGrammar(u"") == nullptr || (x.secureProcessing && !guard.isNoNamespaceSchemaRequested())))
+        return fail("schema '" + x.noNamespaceLocation + "' without target namespace could not be loaded",
+                    &x.noNamespaceLocation);
+    if (!x.strict || !root.isSeen())
+        return true;
+    const ZOLString& rootNamespace = root.getNamespace();
+    const bool covered = rootNamespace.isEmpty()
+                             ? x.noNamespaceSet
+                             : guard.hasTrustedSchema() && rootNamespace == guard.getTrustedNamespace();
+    if (covered)
+        return true;
+    if (rootNamespace.isEmpty())
+        return fail("document element '" + root.getName() +
+                    "' has no namespace, and no schema without target namespace is configured");
+    return fail("document element '" + root.getName() + "' is in namespace '" + rootNamespace +
+                "', which no configured schema is for");
 }

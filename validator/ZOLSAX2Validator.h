@@ -13,7 +13,6 @@ XERCES_CPP_NAMESPACE_BEGIN
 class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
-class ZOLSAX2EntityGuard;
 class ZOLSAX2ErrorHandler;
 
 // Validates XML files against an XML Schema named by target namespace and location.
@@ -23,15 +22,21 @@ class ZOLSAX2ErrorHandler;
 // Problems never become exceptions: a failure of the reader is logged as
 // XERCES_OUT_OF_MEMORY or XERCES_XML_EXCEPTION and the answer is false; after running out
 // of memory the reader is replaced by a fresh one with the same configuration, schema
-// location and secure setting, so the next validation works. Namespaces are processed,
+// locations and settings, so the next validation works. Namespaces are processed,
 // external DTDs are loaded, identity constraints (key, keyref, unique) are not checked.
-// A validator is not copyable.
 //
 // By default the reader opens whatever the document names: its external DTD, external
 // entities (local files, http URLs) and xsi:schemaLocation hints, and it expands entities
-// without limit. A configured schema that cannot be loaded is only a warning (at 0:0),
-// after which nothing is validated and the answer is true. Use setSecureProcessing(true)
-// for files you do not trust.
+// without limit. Validation is dynamic: a document whose elements no loaded schema
+// declares is not validated at all, and a configured schema that cannot be loaded is only
+// a warning (at 0:0). Either way the answer is then true. For an answer that always means
+// "checked against this schema", use setStrictValidation(true); for files you do not
+// trust, setSecureProcessing(true).
+//
+// Threads: a validator may be created, used and destroyed on any thread, and any number
+// of parsers and validators may live on different threads at once; the library serialises
+// the XML library's process-wide initialisation and termination. One validator is used by
+// one thread at a time. A validator is not copyable.
 class ZOLSAX2PARSER_API ZOLSAX2Validator {
 public:
     // A validator that logs to log (required, must outlive the validator).
@@ -46,13 +51,31 @@ public:
     // "targetNamespace location" as written: nothing is escaped, so a location containing
     // blanks must be given as a URL with %20, a relative location is resolved against each
     // validated document, and an empty namespace leaves the pair malformed (the reader
-    // reports it when it validates).
+    // reports it when it validates; see addNoNamespaceSchemaLocation).
     void addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location);
     // Parses and validates the file; true when no error or fatal error was reported.
     bool validate(const ZOLFile& file);
+
+    // --- Additions (opt-in: a validator that never calls these behaves as described above) ---
+
+    // Validates later documents' unqualified elements against the schema without a target
+    // namespace at location (a path or URL, UTF-8, resolved like addSchemaLocation's).
+    // Replaces the location of any earlier call of this function only: a pair given to
+    // addSchemaLocation stays in force, so a document may use both schemas.
+    void addNoNamespaceSchemaLocation(const ZOLString& location);
+    // Strict validation (off by default). When on, true means the document was checked
+    // against the configured schemas: the answer is false, with a SAX_PARSE_ERROR record
+    // that says why, when no schema is configured, when a configured schema (of
+    // addSchemaLocation or addNoNamespaceSchemaLocation) was not loaded for the document
+    // (missing, unreadable, not XML, not a schema, or for another namespace), or when the
+    // document element is in a namespace that no configured schema is for. The document's
+    // own xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints are not followed
+    // unless followHints is true; they can never stand in for a configured schema.
+    // Secure processing applies the same rules whatever this setting.
+    void setStrictValidation(bool on, bool followHints = false);
     // Hardens later validations for untrusted input (off by default). When on, the only
-    // resources opened are the configured schema and the schema documents it includes,
-    // imports or redefines; the document's external DTD, external entities and schema
+    // resources opened are the configured schemas and the schema documents they include,
+    // import or redefine; the document's external DTD, external entities and schema
     // hints are each logged as SAX_PARSE_ERROR with their position (e.g. "external DTD
     // refused (SYSTEM 'a.dtd')") and the answer is false. More than 1,000 entity expansions
     // are a fatal error. A configured schema that was not loaded makes the answer false,
@@ -60,19 +83,21 @@ public:
     void setSecureProcessing(bool on);
 
 private:
-    // Rebuilds a discarded reader and brings its secure settings up to date.
+    // State of the additions; defined with the validator's code.
+    struct Extensions;
+
+    // Rebuilds a discarded reader and brings its settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
     // Drops a reader that can no longer parse.
     ZOLSAX2PARSER_LOCAL void discardReader();
-    // True when the last parse asked for and loaded the configured schema.
-    ZOLSAX2PARSER_LOCAL bool isTrustedSchemaLoaded();
+    // After a parse: the strict and secure answers' own checks; false when they fail.
+    ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
 
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;
     ZOLSAX2ErrorHandler* errorHandler;
-    bool secureProcessing;
-    ZOLSAX2EntityGuard* entityGuard;
-    bool secureInstalled;
+    // Owned; created by the constructor, deleted by the destructor.
+    Extensions* extensions;
 };
 
 #endif
