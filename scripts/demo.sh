@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the library and the zolsax2 tool, installs them into build/stage and shows the
-# tool on the shipped examples, then builds the example program against that install.
+# tool on the shipped examples (the outputs the README quotes), then builds the example
+# program against that install.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
@@ -16,9 +17,16 @@ show() {
     # The broken and the invalid document fail on purpose; show the exit status instead.
     "$zolsax2" "$@" || echo "(exit status $?)"
 }
-show events $ex/order-good.xml
+show events --positions $ex/order-good.xml
 show check $ex/order-good.xml $ex/order-broken.xml
+show check -q $ex/order-good.xml $ex/order-broken.xml $ex/missing.xml
 show validate --schema urn:example:purchase-order $ex/purchase-order.xsd $ex/order-good.xml $ex/order-bad.xml
+show count $ex/order-good.xml $ex/order-bad.xml $ex/order-broken.xml
+show messages 5
+
+echo
+echo "\$ find $ex -name '*.xml' -print0 | sort -z | zolsax2 check -q -j 2 -0 --files-from -"
+find $ex -name '*.xml' -print0 | sort -z | "$zolsax2" check -q -j 2 -0 --files-from - || echo "(exit status $?)"
 
 echo
 echo "\$ element-count $ex/order-good.xml   # examples/element-count, built with find_package"

@@ -14,8 +14,11 @@
 // nothing is buffered and the output is the same however the reader splits a run.
 class CanonicalWriter {
 public:
-    // Writes to out, which must outlive the writer.
-    explicit CanonicalWriter(std::ostream& out);
+    // Writes to out, which must outlive the writer. With controlsAsReferences, the other
+    // control characters (C0, DEL, C1) of text, attribute values and processing-instruction
+    // data are written as character references too, so none reaches a terminal raw (the
+    // suite's own files keep them as they are).
+    explicit CanonicalWriter(std::ostream& out, bool controlsAsReferences = false);
 
     static void startElement(void* writer, const char* name, const char** attributes);
     static void endElement(void* writer, const char* name);
@@ -23,9 +26,10 @@ public:
     static void processingInstruction(void* writer, const char* target, const char* data);
 
 private:
-    void writeEscaped(const char* text, const char* end);
+    void writeEscaped(const char* text, const char* end, bool markup);
 
     std::ostream& out;
+    bool controlsAsReferences;
 };
 
 #endif

@@ -8,6 +8,7 @@
 namespace zolsax2 {
 
 // The arguments of one zolsax2 invocation, checked for shape but not against the file system.
+// Options may stand before or after the command.
 class CommandLine {
 public:
     // A malformed command line; the message is one line without the program name.
@@ -18,12 +19,14 @@ public:
 
     // Reads args (without the program name); throws UsageError.
     static CommandLine parse(const std::vector<std::string>& args);
+    // True when command takes option (its long name, such as "--secure").
+    static bool accepts(const std::string& command, const std::string& option);
 
-    // "events", "check", "validate", "count", "messages", or empty with --help/--version.
+    // "events", "check", "validate", "count", "messages"; empty with a bare --help/--version.
     std::string command;
-    // The inputs in the order given; "-" is standard input.
+    // The FILE arguments in the order given; "-" is standard input.
     std::vector<std::string> inputs;
-    // -h/--help and --version, accepted anywhere.
+    // -h/--help and --version.
     bool help = false;
     bool version = false;
     // events --positions / --canonical.
@@ -31,6 +34,14 @@ public:
     bool canonical = false;
     // --secure: setSecureProcessing(true) on the parser or validator.
     bool secure = false;
+    // -q/--quiet: only problems, failed files and the final count.
+    bool quiet = false;
+    // -j/--jobs N; 0 when not given (the processors available).
+    unsigned jobs = 0;
+    // --files-from LIST ("-" for standard input), empty when not given; -0/--null ends
+    // its names with NUL instead of newline.
+    std::string filesFrom;
+    bool nullSeparated = false;
     // The --schema pair of validate.
     std::string schemaNamespace;
     std::string schemaLocation;

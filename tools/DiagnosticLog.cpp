@@ -1,11 +1,13 @@
 #include "DiagnosticLog.h"
 
+#include "Escape.h"
+#include "SourceNames.h"
+
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
 #include <ZSAX.h>
 
 #include <cctype>
-#include <ostream>
 
 namespace zolsax2 {
 
@@ -81,13 +83,26 @@ void DiagnosticLog::addException(const ZOLException& exception)
     const std::string message = exception.getMessage().chars();
     Record record;
     record.severity = "fatal";
-    record.text = message;
-    const std::size_t close = message.find("] ");
-    if (!message.empty() && message[0] == '[' && close != std::string::npos) {
-        record.code = message.substr(1, close - 1);
-        record.text = message.substr(close + 2);
-    }
+    record.code = codeOf(exception);
+    record.text = record.code.empty() ? message : message.substr(record.code.size() + 3);
     records.push_back(record);
+}
+
+void DiagnosticLog::addProblem(const std::string& text)
+{
+    Record record;
+    record.severity = "fatal";
+    record.text = text;
+    records.push_back(record);
+}
+
+std::string DiagnosticLog::codeOf(const ZOLException& exception)
+{
+    const std::string message = exception.getMessage().chars();
+    const std::size_t close = message.find("] ");
+    if (message.empty() || message[0] != '[' || close == std::string::npos)
+        return std::string();
+    return message.substr(1, close - 1);
 }
 
 const DiagnosticLog::Record* DiagnosticLog::lastReaderRecord() const
@@ -125,19 +140,18 @@ void DiagnosticLog::settleValidation(bool valid, const DiagnosticLog& plain)
     }
 }
 
-void DiagnosticLog::print(std::ostream& out, const std::string& file) const
+void DiagnosticLog::print(std::string& out, const SourceNames& names) const
 {
     for (const Record& r : records) {
-        out << file << ':';
+        Escape::append(out, names.inputName(), Escape::KEEP);
+        out += ':';
         if (r.line > 0)
-            out << r.line << ':' << r.column << ':';
-        out << ' ' << r.severity << ": ";
-        // One record, one line: a line break inside a reader message would split it.
-        for (char c : r.text)
-            out << (c == '\n' || c == '\r' ? ' ' : c);
+            out += std::to_string(r.line) + ':' + std::to_string(r.column) + ':';
+        out += ' ' + r.severity + ": ";
+        Escape::append(out, names.rewrite(r.text), Escape::KEEP);
         if (!r.code.empty())
-            out << " [" << r.code << ']';
-        out << '\n';
+            out += " [" + r.code + ']';
+        out += '\n';
     }
 }
 

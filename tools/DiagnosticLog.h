@@ -3,7 +3,6 @@
 
 #include <ZOLLog.h>
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,8 @@ class ZOLException;
 class ZOLLogEvent;
 
 namespace zolsax2 {
+
+class SourceNames;
 
 // Collects the log records of one input and prints them as FILE:LINE:COLUMN: SEVERITY: TEXT [CODE].
 //
@@ -33,6 +34,11 @@ public:
     void logEvent(const ZOLLogEvent& event) override;
     // Keeps a thrown catalogue message, "[CODE] text", as a fatal record without position.
     void addException(const ZOLException& exception);
+    // Keeps a fatal record without position or code: a problem zolsax2 found itself, such
+    // as an input it cannot read.
+    void addProblem(const std::string& text);
+    // The code of a thrown catalogue message ("ZSAX_F0005"), or empty.
+    static std::string codeOf(const ZOLException& exception);
     // A parse succeeded: its records are warnings. A parse failed: the last reader record
     // is the one that stopped it (fatal), earlier ones at its position are errors, the
     // others warnings.
@@ -46,8 +52,11 @@ public:
     const std::vector<Record>& getRecords() const noexcept { return records; }
     // Forgets every record, for the next input.
     void clear() noexcept { records.clear(); }
-    // Writes every record, one line each, naming file.
-    void print(std::ostream& out, const std::string& file) const;
+    // Appends every record to out as one line each, FILE:LINE:COLUMN: SEVERITY: TEXT [CODE]
+    // (without LINE:COLUMN: when the record has no position), with the file and the paths
+    // in texts shown by names, and names and texts escaped. The one place that turns a
+    // record into a diagnostic line.
+    void print(std::string& out, const SourceNames& names) const;
 
     // A record built from a catalogue text such as "(12:5): message".
     static Record fromText(const std::string& text, const std::string& code, int level);

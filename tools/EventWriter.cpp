@@ -1,61 +1,43 @@
 #include "EventWriter.h"
 
+#include "Escape.h"
+
 #include <ZOLSAX2Parser.h>
 
-#include <cstring>
 #include <ostream>
 
 namespace zolsax2 {
 
 EventWriter::EventWriter(std::ostream& out, bool positions) : out(out), positions(positions) {}
 
-std::string EventWriter::escape(const char* text, std::size_t length)
+void EventWriter::flushLine()
 {
-    std::string escaped;
-    escaped.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        switch (text[i]) {
-        case '\\':
-            escaped += "\\\\";
-            break;
-        case '\t':
-            escaped += "\\t";
-            break;
-        case '\n':
-            escaped += "\\n";
-            break;
-        case '\r':
-            escaped += "\\r";
-            break;
-        default:
-            escaped += text[i];
-        }
-    }
-    return escaped;
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    line.clear();
 }
 
 void EventWriter::finish()
 {
-    if (!textPending)
+    if (!textOpen)
         return;
-    textPending = false;
-    if (positions)
-        out << pendingPosition << '\t';
-    out << "chars\t" << pendingText << '\n';
-    pendingText.clear();
+    textOpen = false;
+    out << '\n';
 }
 
 void EventWriter::beginLine(const char* kind)
 {
     finish();
+    if (positions && parser != nullptr)
+        line += parser->getPosition().chars();
     if (positions)
-        out << (parser != nullptr ? parser->getPosition().chars() : "") << '\t';
-    out << kind;
+        line += '\t';
+    line += kind;
 }
 
 void EventWriter::field(const char* text)
 {
-    out << '\t' << escape(text, std::strlen(text));
+    line += '\t';
+    Escape::append(line, text, Escape::DOUBLE);
 }
 
 void EventWriter::startElement(void* writer, const char* name, const char** attributes)
@@ -63,9 +45,13 @@ void EventWriter::startElement(void* writer, const char* name, const char** attr
     auto* self = static_cast<EventWriter*>(writer);
     self->beginLine("start");
     self->field(name);
-    for (const char** a = attributes; a[0] != nullptr; a += 2)
-        self->out << '\t' << escape(a[0], std::strlen(a[0])) << '=' << escape(a[1], std::strlen(a[1]));
-    self->out << '\n';
+    for (const char** a = attributes; a[0] != nullptr; a += 2) {
+        self->field(a[0]);
+        self->line += '=';
+        Escape::append(self->line, a[1], Escape::DOUBLE);
+    }
+    self->line += '\n';
+    self->flushLine();
 }
 
 void EventWriter::endElement(void* writer, const char* name)
@@ -73,16 +59,22 @@ void EventWriter::endElement(void* writer, const char* name)
     auto* self = static_cast<EventWriter*>(writer);
     self->beginLine("end");
     self->field(name);
-    self->out << '\n';
+    self->line += '\n';
+    self->flushLine();
 }
 
 void EventWriter::characters(void* writer, const char* text, int length)
 {
     auto* self = static_cast<EventWriter*>(writer);
-    if (!self->textPending && self->positions && self->parser != nullptr)
-        self->pendingPosition = self->parser->getPosition().chars();
-    self->textPending = true;
-    self->pendingText += escape(text, static_cast<std::size_t>(length));
+    if (length <= 0)
+        return;
+    if (!self->textOpen) {
+        self->beginLine("chars");
+        self->line += '\t';
+        self->textOpen = true;
+    }
+    Escape::append(self->line, std::string_view(text, static_cast<std::size_t>(length)), Escape::DOUBLE);
+    self->flushLine();
 }
 
 void EventWriter::processingInstruction(void* writer, const char* target, const char* data)
@@ -91,7 +83,8 @@ void EventWriter::processingInstruction(void* writer, const char* target, const 
     self->beginLine("pi");
     self->field(target);
     self->field(data);
-    self->out << '\n';
+    self->line += '\n';
+    self->flushLine();
 }
 
 } // namespace zolsax2

@@ -1,11 +1,13 @@
 #include "Progress.h"
 
+#include "Escape.h"
+
 #include <ostream>
 
 namespace zolsax2 {
 
 Progress::Progress(std::ostream& err, bool enabled, std::size_t total)
-    : err(err), enabled(enabled && total > 1), total(total), start(std::chrono::steady_clock::now()), lastDraw(start)
+    : err(err), enabled(enabled && total != 1), total(total), start(std::chrono::steady_clock::now()), lastDraw(start)
 {}
 
 Progress::~Progress()
@@ -23,7 +25,10 @@ void Progress::update(std::size_t done, const std::string& next)
     lastDraw = now;
     shown = true;
     // \r and "erase to end of line" keep the indicator on one line of the terminal.
-    err << "\r\033[K" << done << '/' << total << ' ' << next << std::flush;
+    err << "\r\033[K" << done;
+    if (total > 0)
+        err << '/' << total;
+    err << ' ' << Escape::text(next) << std::flush;
 }
 
 void Progress::clear()

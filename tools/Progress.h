@@ -11,14 +11,15 @@ namespace zolsax2 {
 // it stays silent for the first second and redraws at most ten times a second.
 class Progress {
 public:
-    // Draws on err when enabled (err is a terminal and there is more than one input).
+    // Draws on err when enabled (err is a terminal) and total is not 1; a total of 0 means
+    // not known in advance (a --files-from list).
     Progress(std::ostream& err, bool enabled, std::size_t total);
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
     // Erases the line.
     ~Progress();
 
-    // Reports that done inputs are finished; the next one is named next.
+    // Reports that done inputs are finished; the next one is named next (raw: it is escaped).
     void update(std::size_t done, const std::string& next);
     // Erases the line so other output starts at the left margin.
     void clear();

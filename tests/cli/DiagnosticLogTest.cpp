@@ -1,13 +1,13 @@
 // Records of the tool: the position taken out of the catalogue texts and the severity
 // derived from the outcome of the parse.
 #include <DiagnosticLog.h>
+#include <SourceNames.h>
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 namespace {
@@ -21,9 +21,9 @@ void logReader(DiagnosticLog& log, const char* text)
 
 std::string printed(const DiagnosticLog& log)
 {
-    std::ostringstream out;
-    log.print(out, "f.xml");
-    return out.str();
+    std::string out;
+    log.print(out, zolsax2::SourceNames("f.xml"));
+    return out;
 }
 
 } // namespace
@@ -35,18 +35,25 @@ TEST(DiagnosticLog, FailedParseEndsWithTheFatalRecordAndTheFailure)
     logReader(log, "(4:7): entity refused");
     logReader(log, "(4:7): the stop");
     log.settleParse(true);
-    log.addException(ZOLException("[ZSAX_F0005] Failed to parse XML file: /abs/f.xml"));
+    log.addException(ZOLException("[ZSAX_F0004] Xerces XMLException: gone"));
     EXPECT_EQ(printed(log), "f.xml:1:2: warning: a remark [ZSAX_W0001]\n"
                             "f.xml:4:7: error: entity refused [ZSAX_W0001]\n"
                             "f.xml:4:7: fatal: the stop [ZSAX_W0001]\n"
-                            "f.xml: fatal: Failed to parse XML file: /abs/f.xml [ZSAX_F0005]\n");
+                            "f.xml: fatal: Xerces XMLException: gone [ZSAX_F0004]\n");
 }
 
-TEST(DiagnosticLog, ExceptionWithoutCodeAndLineBreaksStayOneLine)
+TEST(DiagnosticLog, OneRecordOneLineWithTheNamesTheUserGave)
 {
     DiagnosticLog log;
+    logReader(log, "(1:1): unable to open '/abs/in\nput.xml' or \"/abs/in\nput.xml\"; /abs/in\nput.xml\x1b");
     log.addException(ZOLException("broken\r\nreader"));
-    EXPECT_EQ(printed(log), "f.xml: fatal: broken  reader\n");
+    zolsax2::SourceNames names("in\nput.xml");
+    names.add("/abs/in\nput.xml", "in\nput.xml");
+    std::string out;
+    log.print(out, names);
+    EXPECT_EQ(out, "in\\nput.xml:1:1: warning: unable to open 'in\\nput.xml' or \"in\\nput.xml\"; "
+                   "/abs/in\\nput.xml\\x1b [ZSAX_W0001]\n"
+                   "in\\nput.xml: fatal: broken\\r\\nreader\n");
 }
 
 TEST(DiagnosticLog, FailedValidationTakesSeveritiesFromThePlainParse)

@@ -1,0 +1,54 @@
+// The escapes of the tool's output: what may reach a terminal and what may not.
+#include <Escape.h>
+#include <EventWriter.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+using zolsax2::Escape;
+
+TEST(Escape, ControlCharactersAndBytesThatAreNotUtf8BecomeHex)
+{
+    EXPECT_EQ(Escape::text(std::string("a\tb\nc\rd\x1b[0m\x7f\x01", 14)), "a\\tb\\nc\\rd\\x1b[0m\\x7f\\x01\\x00");
+    // C1 controls are two bytes in UTF-8; each is written.
+    EXPECT_EQ(Escape::text("\xc2\x85\xc2\x9b\xc2\xa0"), "\\xc2\\x85\\xc2\\x9b\xc2\xa0");
+    // A lone byte, a truncated sequence, an overlong form, a surrogate, beyond U+10FFFF.
+    EXPECT_EQ(Escape::text("\xff|\xe2\x82|\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80"),
+              "\\xff|\\xe2\\x82|\\xc0\\xaf|\\xed\\xa0\\x80|\\xf4\\x90\\x80\\x80");
+    // Valid UTF-8 of every length stays.
+    EXPECT_EQ(Escape::text("K\xc3\xb6ln \xe2\x82\xac \xf0\x9f\x98\x80"), "K\xc3\xb6ln \xe2\x82\xac \xf0\x9f\x98\x80");
+}
+
+TEST(Escape, OnlyEventFieldsDoubleBackslash)
+{
+    EXPECT_EQ(Escape::text("\\d{3}\\n"), "\\d{3}\\n");
+    EXPECT_EQ(Escape::field("\\d{3}\n"), "\\\\d{3}\\n");
+}
+
+TEST(Escape, Utf8Check)
+{
+    EXPECT_TRUE(Escape::isUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80"));
+    EXPECT_FALSE(Escape::isUtf8("caf\xe9"));
+    EXPECT_FALSE(Escape::isUtf8("\xe0\x80\x80"));
+}
+
+TEST(EventWriter, StreamsCharacterDataAsItArrives)
+{
+    std::ostringstream out;
+    zolsax2::EventWriter writer(out, false);
+    const char* none[] = {nullptr, nullptr};
+    zolsax2::EventWriter::characters(&writer, "", 0);
+    EXPECT_EQ(out.str(), "");
+    zolsax2::EventWriter::characters(&writer, "one\n", 4);
+    // Written before the run ends, so a text node of any size needs no buffer.
+    EXPECT_EQ(out.str(), "chars\tone\\n");
+    zolsax2::EventWriter::characters(&writer, "", 0);
+    zolsax2::EventWriter::characters(&writer, "\x1btwo", 4);
+    zolsax2::EventWriter::startElement(&writer, "e", none);
+    zolsax2::EventWriter::characters(&writer, "three", 5);
+    writer.finish();
+    writer.finish();
+    EXPECT_EQ(out.str(), "chars\tone\\n\\x1btwo\nstart\te\nchars\tthree\n");
+}

@@ -1,0 +1,136 @@
+// How the zolsax2 tool takes its inputs: unreadable files, standard input in every command,
+// --files-from lists, hostile file names and -j, driven in-process.
+#include "ToolTestSupport.h"
+
+#include <TestSupport.h>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace tooltest;
+
+TEST(ToolInput, UnreadableInputsGiveTheSystemsReason)
+{
+    testsupport::ScratchDir dir;
+    const Result r = runTool({"check", dir.file("missing.xml"), dir.getPath()});
+    const std::string missing = dir.file("missing.xml");
+    EXPECT_EQ(r.out, missing + ": fatal: cannot read: No such file or directory\n" + missing + ": failed\n" +
+                         dir.getPath() + ": fatal: cannot read: Is a directory\n" + dir.getPath() + ": failed\n" +
+                         "2 files: 0 ok, 2 failed\n");
+    EXPECT_EQ(r.status, 1);
+    const Result validate = runTool({"validate", "--schema", ns, po("purchase-order.xsd"), missing});
+    EXPECT_EQ(validate.out,
+              missing + ": fatal: cannot read: No such file or directory\n" + missing + " fails to validate\n");
+    const Result count = runTool({"count", missing});
+    EXPECT_EQ(count.err, missing + ": fatal: cannot read: No such file or directory\n" + missing + ": failed\n");
+}
+
+TEST(ToolInput, UnreadableForLackOfPermission)
+{
+    testsupport::ScratchDir dir;
+    const std::string file = dir.write("secret.xml", "<a/>");
+    chmod(file.c_str(), 0);
+    const int fd = open(file.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        close(fd);
+        GTEST_SKIP() << "this user reads files without permission (root)";
+    }
+    EXPECT_EQ(runTool({"events", file}).err, file + ": fatal: cannot read: Permission denied\n" + file + ": failed\n");
+}
+
+TEST(ToolInput, StandardInputInEveryCommand)
+{
+    const std::string broken = readFile(po("order-broken.xml"));
+    const std::string fatal = "<stdin>:7:17: fatal: expected end of tag 'city' [ZSAX_W0001]\n";
+    EXPECT_EQ(runTool({"check", "-"}, broken).out, fatal + "<stdin>: failed\n");
+    EXPECT_EQ(runTool({"validate", "--schema", ns, po("purchase-order.xsd"), "-"}, broken).out,
+              fatal + "<stdin> fails to validate\n");
+    const Result count = runTool({"count", "-", po("order-good.xml")}, readFile(po("order-bad.xml")));
+    EXPECT_EQ(count.out.substr(count.out.find('\n') + 1),
+              "         9          5           85      0  TIME  RATE  <stdin>\n"
+              "        15          6          197      1  TIME  RATE  examples/purchase-order/order-good.xml\n"
+              "        24         11          282      1  TIME  RATE  total\n");
+    EXPECT_EQ(runTool({"events"}, "<a/>").out, "start\ta\nend\ta\n");
+}
+
+TEST(ToolInput, ValidateSpoolsStandardInputAndRemovesTheCopy)
+{
+    testsupport::ScratchDir dir;
+    setenv("TMPDIR", dir.getPath().c_str(), 1);
+    const Result r =
+        runTool({"validate", "--schema", ns, po("purchase-order.xsd"), "-"}, readFile(po("order-bad.xml")));
+    unsetenv("TMPDIR");
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1),
+              "<stdin>:2:88: error: invalid gYearMonth value '30.11.2026' [ZSAX_W0001]\n");
+    EXPECT_EQ(r.out.find(dir.getPath()), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.getPath())) << "the spooled copy is left behind";
+}
+
+TEST(ToolInput, FilesFromAListByLineOrByNulAfterTheArguments)
+{
+    testsupport::ScratchDir dir;
+    const std::string good = po("order-good.xml");
+    const std::string broken = po("order-broken.xml");
+    const std::string expected = "examples/purchase-order/order-good.xml: ok\n"
+                                 "examples/purchase-order/order-broken.xml:7:17: fatal: expected end of tag 'city' "
+                                 "[ZSAX_W0001]\n"
+                                 "examples/purchase-order/order-broken.xml: failed\n"
+                                 "examples/purchase-order/order-good.xml: ok\n"
+                                 "3 files: 2 ok, 1 failed\n";
+    const std::string list = dir.write("list", broken + "\n\n" + good);
+    EXPECT_EQ(runTool({"check", good, "--files-from", list}).out, expected);
+    EXPECT_EQ(runTool({"check", "-j2", good, "-0", "--files-from", "-"}, broken + '\0' + good + '\0').out, expected);
+    // A list names files as they are: "-" is a file of that name, not standard input.
+    EXPECT_EQ(runTool({"check", "--files-from", "-"}, "-\n").out,
+              "./-: fatal: cannot read: No such file or directory\n./-: failed\n");
+    EXPECT_EQ(runTool({"check", "--files-from", "-"}, "").out, "0 files: 0 ok, 0 failed\n");
+}
+
+TEST(ToolInput, HostileFileNamesCannotForgeLinesOrReachTheTerminal)
+{
+    testsupport::ScratchDir dir;
+    const std::string forged = dir.write("nl\nx.xml: ok\nfake.xml", "<a>");
+    const std::string escape = dir.write("esc\x1b]0;title\x07.xml", "<a/>");
+    const std::string latin1 = dir.write("caf\xe9.xml", "<caf\xc3\xa9/>");
+    const std::string p = dir.getPath();
+    const Result r = runTool({"check", forged, escape, latin1});
+    EXPECT_EQ(r.out, p +
+                         "/nl\\nx.xml: ok\\nfake.xml:1:4: fatal: input ended before all started tags were ended; last "
+                         "tag started is 'a' [ZSAX_W0001]\n" +
+                         p + "/nl\\nx.xml: ok\\nfake.xml: failed\n" + p + "/esc\\x1b]0;title\\x07.xml: ok\n" + p +
+                         "/caf\\xe9.xml: ok\n3 files: 2 ok, 1 failed\n");
+    // A name that is not UTF-8 is read as named by every command.
+    EXPECT_EQ(runTool({"events", latin1}).out, "start\tcaf\xc3\xa9\nend\tcaf\xc3\xa9\n");
+    const Result count = runTool({"count", latin1});
+    EXPECT_EQ(count.out.substr(count.out.find('\n') + 1),
+              "         1          0            0      0  TIME  RATE  " + p + "/caf\\xe9.xml\n");
+    const std::string order = dir.write("\xff\xfe.xml", readFile(po("order-good.xml")));
+    EXPECT_EQ(runTool({"validate", "--schema", ns, po("purchase-order.xsd"), order}).out,
+              p + "/\\xff\\xfe.xml validates\n");
+}
+
+TEST(ToolInput, ManyJobsGiveTheOutputAndStatusOfOne)
+{
+    testsupport::ScratchDir dir;
+    std::vector<std::string> files;
+    for (int i = 0; i < 12; ++i) {
+        files.push_back(po(i % 3 == 0 ? "order-good.xml" : i % 3 == 1 ? "order-bad.xml" : "order-broken.xml"));
+        files.push_back(dir.file("missing-" + std::to_string(i) + ".xml"));
+    }
+    const std::vector<std::vector<std::string>> commands = {
+        {"check"}, {"validate", "--schema", ns, po("purchase-order.xsd")}, {"count"}};
+    for (const auto& command : commands) {
+        const Result one = runTool(with(with(command, {"-j", "1"}), files));
+        const Result three = runTool(with(with(command, {"-j", "3"}), files));
+        EXPECT_EQ(three.out, one.out) << command[0];
+        EXPECT_EQ(three.err, one.err) << command[0];
+        EXPECT_EQ(three.status, one.status) << command[0];
+        EXPECT_EQ(one.status, 1) << command[0];
+    }
+}

@@ -1,0 +1,78 @@
+#ifndef ZOLSAX2_TESTS_TOOLTESTSUPPORT_H
+#define ZOLSAX2_TESTS_TOOLTESTSUPPORT_H
+
+// Running the zolsax2 tool in-process: the shipped examples, masks for volatile output and
+// golden files.
+
+#include <CommandLine.h>
+#include <Tool.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tooltest {
+
+const std::string examples = ZOLSAX2_EXAMPLES_DIR;
+const std::string hint = "Try 'zolsax2 --help' for more information.\n";
+const std::string ns = "urn:example:purchase-order";
+
+inline std::string po(const std::string& name)
+{
+    return examples + "/purchase-order/" + name;
+}
+
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+// Absolute paths of the checkout become relative to it, timings become words.
+inline std::string mask(std::string text)
+{
+    for (std::size_t at = text.find(examples); at != std::string::npos; at = text.find(examples, at))
+        text.replace(at, examples.size(), "examples");
+    static const std::regex timing(" +[0-9]+\\.[0-9]{3} +[0-9]+\\.[0-9]{2}  ");
+    return std::regex_replace(text, timing, "  TIME  RATE  ");
+}
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+inline Result runTool(const std::vector<std::string>& args, const std::string& input = "")
+{
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = zolsax2::run(args, in, out, err);
+    return {status, mask(out.str()), mask(err.str())};
+}
+
+// args followed by more.
+inline std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// The golden file's content; ZOLSAX2_UPDATE_GOLDEN=1 rewrites it with actual instead.
+inline std::string golden(const std::string& name, const std::string& actual)
+{
+    const std::string path = std::string(ZOLSAX2_GOLDEN_DIR) + "/" + name;
+    if (std::getenv("ZOLSAX2_UPDATE_GOLDEN") != nullptr)
+        std::ofstream(path, std::ios::binary) << actual;
+    return readFile(path);
+}
+
+} // namespace tooltest
+
+#endif

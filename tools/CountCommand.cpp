@@ -1,0 +1,139 @@
+#include "CountCommand.h"
+
+#include "CommandLine.h"
+#include "DiagnosticLog.h"
+#include "Escape.h"
+#include "EventCounter.h"
+#include "InputFile.h"
+#include "InputList.h"
+#include "OrderedRunner.h"
+#include "Progress.h"
+
+#include <ZOLSAX2Parser.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+namespace zolsax2 {
+
+namespace {
+
+const char* const HEADER = "  elements attributes   characters    PIs     time ms      MB/s  file\n";
+
+// What one thread counts with, made on the calling thread.
+struct Worker {
+    explicit Worker(bool secure) { parser.setSecureProcessing(secure); }
+    EventCounter counter;
+    DiagnosticLog log;
+    ZOLSAX2Parser parser{&counter,
+                         &log,
+                         EventCounter::startElement,
+                         nullptr,
+                         EventCounter::characters,
+                         EventCounter::processingInstruction};
+};
+
+struct Report {
+    bool ok = false;
+    EventCounter counts;
+    double milliseconds = 0;
+    std::uintmax_t bytes = 0;
+    std::string name;
+    std::string diagnostics;
+};
+
+std::string countRow(const EventCounter& c, double milliseconds, std::uintmax_t bytes, const std::string& name)
+{
+    const double megabytesPerSecond = milliseconds > 0 ? static_cast<double>(bytes) / 1e6 / (milliseconds / 1e3) : 0.0;
+    char row[160];
+    std::snprintf(row, sizeof row, "%10llu %10llu %12llu %6llu %11.3f %9.2f  ",
+                  static_cast<unsigned long long>(c.elements), static_cast<unsigned long long>(c.attributes),
+                  static_cast<unsigned long long>(c.characterBytes),
+                  static_cast<unsigned long long>(c.processingInstructions), milliseconds, megabytesPerSecond);
+    return row + name + "\n";
+}
+
+// The row of an input that could not be counted: "failed" where the numbers would be.
+std::string failedRow(const std::string& name)
+{
+    char row[160];
+    std::snprintf(row, sizeof row, "%10s %10s %12s %6s %11s %9s  ", "failed", "-", "-", "-", "-", "-");
+    return row + name + "\n";
+}
+
+} // namespace
+
+int CountCommand::run()
+{
+    InputList inputs = openInputs();
+    const std::size_t jobs = workerCount(inputs);
+    OrderedRunner runner(jobs);
+    std::vector<std::unique_ptr<Worker>> workers;
+    for (std::size_t w = 0; w < jobs; ++w)
+        workers.push_back(std::make_unique<Worker>(line.secure));
+    std::vector<Report> reports(runner.window());
+    Progress progress(err, errIsTerminal, inputs.knownCount());
+    EventCounter total;
+    double totalMilliseconds = 0;
+    std::uintmax_t totalBytes = 0;
+    std::size_t files = 0;
+    std::size_t failed = 0;
+    bool headerDone = false;
+    const auto header = [&]() {
+        if (!headerDone)
+            out << HEADER;
+        headerDone = true;
+    };
+    if (!line.quiet)
+        header();
+    runner.run(
+        inputs, progress,
+        [&](std::size_t w, std::size_t slot, const std::string& name) {
+            Worker& worker = *workers[w];
+            Report& report = reports[slot];
+            const InputFile input(name);
+            worker.counter = EventCounter();
+            const auto start = std::chrono::steady_clock::now();
+            report.ok = input.parse(worker.parser, worker.log, in);
+            const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+            report.counts = worker.counter;
+            report.milliseconds = elapsed.count();
+            report.bytes = input.size();
+            report.name = Escape::text(input.names().inputName());
+            report.diagnostics.clear();
+            worker.log.print(report.diagnostics, input.names());
+            if (!report.ok)
+                report.diagnostics += report.name + ": failed\n";
+        },
+        [&](std::size_t slot, const std::string&) {
+            const Report& report = reports[slot];
+            if (!report.diagnostics.empty()) {
+                // Flushed first, so that on a terminal a file's problems come before its row.
+                out.flush();
+                err << report.diagnostics << std::flush;
+            }
+            ++files;
+            if (!report.ok) {
+                ++failed;
+                header();
+                out << failedRow(report.name);
+                return;
+            }
+            if (!line.quiet)
+                out << countRow(report.counts, report.milliseconds, report.bytes, report.name);
+            total += report.counts;
+            totalMilliseconds += report.milliseconds;
+            totalBytes += report.bytes;
+        });
+    if (files > 1) {
+        header();
+        out << countRow(total, totalMilliseconds, totalBytes, "total");
+    }
+    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+}
+
+} // namespace zolsax2

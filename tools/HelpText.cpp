@@ -1,0 +1,235 @@
+#include "HelpText.h"
+
+#include "CommandLine.h"
+
+#include <vector>
+
+namespace zolsax2 {
+
+namespace {
+
+// One command: its usage line, what it does and examples.
+struct CommandHelp {
+    const char* name;
+    const char* usage;
+    const char* summary;
+    const char* description;
+    const char* examples;
+};
+
+const std::vector<CommandHelp> commandHelp = {
+    {"events", "events [FILE|-]...", "print the parser's events of each input, one line each",
+     R"(Prints the parser's events of each input, one line each, with tabs between
+fields; standard input when no FILE is given. Problems go to standard error.
+  start<TAB>QNAME[<TAB>NAME=VALUE]...     end<TAB>QNAME
+  chars<TAB>TEXT                          pi<TAB>TARGET<TAB>DATA
+Adjacent character data is one chars line, written as it arrives (a text of
+any size takes little memory); empty character data gives no line.
+Attributes keep the order the parser delivers them in. Fields are escaped
+(see Escapes in 'zolsax2 --help'); backslash is written \\.
+)",
+     R"(  zolsax2 events order.xml
+  cat order.xml | zolsax2 events --positions
+)"},
+    {"check", "check FILE|-...", "report whether each input is well-formed",
+     R"(Reports whether each input is well-formed XML: its problems, then one verdict
+line, "FILE: ok" or "FILE: failed", on standard output; a count at the end
+when there are several files.
+)",
+     R"(  zolsax2 check *.xml
+  find . -name '*.xml' -print0 | zolsax2 check -q -0 --files-from -
+)"},
+    {"validate", "validate --schema NAMESPACE LOCATION FILE|-...",
+     "validate each input against the XML Schema at\n                        LOCATION for the target namespace "
+     "NAMESPACE",
+     R"(Validates each input against the XML Schema at LOCATION for the target
+namespace NAMESPACE: its problems, then one verdict line, "FILE validates" or
+"FILE fails to validate", on standard output; a count at the end when there
+are several files. Standard input is copied to a temporary file first.
+)",
+     R"(  zolsax2 validate --schema urn:example:purchase-order po.xsd order.xml
+  zolsax2 validate -q -j 4 --schema urn:x x.xsd --files-from list.txt
+)"},
+    {"count", "count FILE|-...",
+     "count elements, attributes, bytes of character data\n"
+     "                        and processing instructions; time the parse",
+     R"(Counts each input's elements, attributes, bytes of character data (UTF-8) and
+processing instructions, and times its parse (MB/s from the file's size). A
+file that fails gets a row with "failed" where the numbers would be, and its
+problems on standard error; a total row follows when there are several files.
+)",
+     R"(  zolsax2 count big.xml
+  zolsax2 count -q -j 2 *.xml
+)"},
+    {"messages", "messages [ID]",
+     "print the message catalogue, or the one message ID\n"
+     "                        (5 or ZSAX_F0005)",
+     R"(Prints the library's message catalogue, one message a line: identifier, code,
+severity and text, separated by tabs; or the one message ID, given by
+identifier (5) or code (ZSAX_F0005).
+)",
+     R"(  zolsax2 messages
+  zolsax2 messages ZSAX_F0005
+)"},
+};
+
+// One option: its long name (for CommandLine::accepts), its help block and its group in
+// the full help.
+struct OptionHelp {
+    const char* name;
+    const char* group;
+    const char* text;
+};
+
+const std::vector<OptionHelp> optionHelp = {
+    {"--files-from", "Inputs (events, check, validate, count)",
+     R"(  --files-from LIST     also read the names of inputs from the file LIST (-
+                        for standard input), one a line, after the FILE
+                        arguments; names are taken as they are (a line - is
+                        the file ./-), empty ones are skipped
+)"},
+    {"--null", "Inputs (events, check, validate, count)",
+     R"(  -0, --null            names in LIST end with a NUL byte, as find -print0
+                        writes them
+)"},
+    {"--secure", "Inputs (events, check, validate, count)",
+     R"(  --secure              parse as untrusted input (no external entities, DTDs
+                        or schema hints; a limit on entity expansion)
+)"},
+    {"--quiet", "Output (check, validate, count)",
+     R"(  -q, --quiet           print only the problems, the verdicts or rows of the
+                        files that failed, and the final count
+)"},
+    {"--jobs", "Output (check, validate, count)",
+     R"(  -j, --jobs N          work on N files at once, each thread with its own
+                        parser or validator (default: the processors
+                        available); the output and the exit status are those
+                        of -j 1, byte for byte
+)"},
+    {"--positions", "events",
+     R"(  --positions           start each line with the reader's LINE:COLUMN and a
+                        tab
+)"},
+    {"--canonical", "events",
+     R"(  --canonical           write each input's canonical XML instead (the form of
+                        the W3C XML conformance suite's out/ files, with
+                        control characters as character references)
+)"},
+    {"--schema", "validate",
+     R"(  --schema NAMESPACE LOCATION
+                        the schema; a relative LOCATION is taken from the
+                        current directory, a URL is passed on unchanged
+)"},
+    {"--help", "Other",
+     R"(  -h, --help            print this help (with a command: that command's) and
+                        exit
+)"},
+    {"--version", "Other",
+     R"(  --version             print the version and exit
+  --                    end of options: later arguments are files
+)"},
+};
+
+const char* const DIAGNOSTICS = R"(Diagnostics (check and validate: standard output; events and count: standard
+error), one line each, the problems of a file before its verdict:
+  FILE:LINE:COLUMN: SEVERITY: TEXT [CODE]   a problem at a position
+  FILE: SEVERITY: TEXT [CODE]               a problem without one
+  FILE: ok | FILE: failed                   the verdict of check (events and
+                                            count print "FILE: failed" only)
+  FILE validates | FILE fails to validate   the verdict of validate
+  N files: ...                              the count, when there are several
+  FILE is the input as given, <stdin> for -. Lines and columns count from 1.
+  CODE is the library's message ('zolsax2 messages CODE'); problems zolsax2
+  finds itself have none: an input it cannot read gives the system's reason
+  ("FILE: fatal: cannot read: No such file or directory"). A parse that fails
+  ends in the library's ZSAX_F0005 (Failed to parse XML file); the verdict
+  line stands for it.
+  SEVERITY is warning, error or fatal. The library logs every problem the
+  reader reports at one level, so zolsax2 derives it from the outcome:
+  - in a parse that succeeded, every record is a warning;
+  - in a parse that failed, the last reader record is fatal (it stopped the
+    parse), earlier records at the same position are errors (a refusal of
+    --secure, say), the others warnings;
+  - in a validation that passed, every record is a warning; in one that
+    failed, records are errors, except those a plain parse of the same file
+    reports too, which keep its severity (the well-formedness error that
+    stopped it is fatal, remarks on the DTD are warnings).
+  A schema that cannot be loaded is a warning and leaves nothing to validate
+  against: the file then validates. Check the warnings of a validation.
+)";
+
+const char* const ESCAPES = R"(Escapes: no name or text reaches the output raw if a terminal could act on
+it or it could start a line:
+  tab, newline, carriage return        \t \n \r
+  other control characters (U+0000 to U+001F, U+007F to U+009F) and bytes
+  that are not UTF-8                   \xNN, one per byte: ESC is \x1b,
+                                       U+0085 is \xc2\x85
+  Other UTF-8 is written as it is. Event fields also write backslash as \\,
+  so that they decode to the parser's bytes exactly; diagnostics and file
+  names keep backslash as it is, so that messages stay readable.
+  A FILE whose name is not UTF-8 is opened by zolsax2 and read through
+  /proc/self/fd; references in it relative to its own folder are not found.
+)";
+
+const char* const EXIT_STATUS = R"(Exit status:
+  0  every input succeeded
+  1  an input was not well-formed, not valid or not readable (or a message ID
+     is unknown)
+  2  usage error, including a schema LOCATION that is a missing local file and
+     a --files-from LIST that cannot be read
+)";
+
+const CommandHelp& findCommand(const std::string& name)
+{
+    for (const CommandHelp& c : commandHelp) {
+        if (name == c.name)
+            return c;
+    }
+    return commandHelp.front();
+}
+
+} // namespace
+
+std::string HelpText::full()
+{
+    std::string text = "Usage: zolsax2 COMMAND [OPTIONS] [FILE...]\n"
+                       "Parses, checks and validates XML with the ZOLSAX2Parser library. Options may\n"
+                       "come before or after the command; 'zolsax2 COMMAND --help' describes one.\n\nCommands:\n";
+    for (const CommandHelp& c : commandHelp) {
+        std::string usage = std::string("  ") + c.usage;
+        usage += usage.size() < 24 ? std::string(24 - usage.size(), ' ') : "\n" + std::string(24, ' ');
+        text += usage + c.summary + "\n";
+    }
+    std::string group;
+    for (const OptionHelp& o : optionHelp) {
+        if (group != o.group) {
+            group = o.group;
+            text += "\n" + group + ":\n";
+        }
+        text += o.text;
+    }
+    text += "\nProgress is shown on standard error when it is a terminal and a run over\n"
+            "several files takes more than a second.\n\n";
+    text += std::string(DIAGNOSTICS) + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\nExamples:\n";
+    for (const CommandHelp& c : commandHelp)
+        text += c.examples;
+    return text;
+}
+
+std::string HelpText::of(const std::string& command)
+{
+    const CommandHelp& c = findCommand(command);
+    const std::string usage = c.usage;
+    const std::size_t space = usage.find(' ');
+    std::string text = "Usage: zolsax2 " + usage.substr(0, space) + " [OPTIONS]" + usage.substr(space) + "\n" +
+                       c.description + "\nOptions:\n";
+    for (const OptionHelp& o : optionHelp) {
+        if (CommandLine::accepts(c.name, o.name))
+            text += o.text;
+    }
+    text += std::string("\nExamples:\n") + c.examples +
+            "\nThe diagnostic format, the escapes and the exit status: 'zolsax2 --help'.\n";
+    return text;
+}
+
+} // namespace zolsax2
