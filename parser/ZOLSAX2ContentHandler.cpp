@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string>
 #include <type_traits>
 
 ZOLString longToString(long value)
@@ -18,24 +19,74 @@ ZOLSAX2ContentHandler::ZOLSAX2ContentHandler(void* userData, StartElementCallbac
                                              ProcessingInstructionCallback processingInstructionCallback)
     : parsing(false), userData(userData), startElementCallback(startElementCallback),
       endElementCallback(endElementCallback), charactersCallback(charactersCallback),
-      processingInstructionCallback(processingInstructionCallback), locator(nullptr), skippedEntityCallback(nullptr)
+      processingInstructionCallback(processingInstructionCallback), locator(nullptr), skippedEntityCallback(nullptr),
+      pendingHighSurrogate(0)
 {}
 
 ZOLSAX2ContentHandler::~ZOLSAX2ContentHandler() = default;
 
-void ZOLSAX2ContentHandler::characters(const XMLCh* const chars, const XMLSize_t)
+namespace {
+
+bool isHighSurrogate(XMLCh unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+} // namespace
+
+void ZOLSAX2ContentHandler::characters(const XMLCh* const chars, const XMLSize_t length)
 {
     if (charactersCallback == nullptr)
         return;
+    if (pendingHighSurrogate != 0 || (length > 0 && isHighSurrogate(chars[length - 1]))) {
+        charactersAcrossRuns(chars, length);
+        return;
+    }
     // The text is taken up to its NUL, which is where the reader ends every run.
     const ZOLString text(chars);
     charactersCallback(userData, text.chars(), static_cast<int>(text.length()));
 }
 
-void ZOLSAX2ContentHandler::endDocument() {}
+void ZOLSAX2ContentHandler::charactersAcrossRuns(const XMLCh* chars, XMLSize_t length)
+{
+    // The reader may end a run between the two halves of a surrogate pair. Converted
+    // alone, each half would become U+FFFD, so a trailing high half waits for the next run.
+    std::u16string units;
+    units.reserve(length + 1);
+    if (pendingHighSurrogate != 0)
+        units.push_back(pendingHighSurrogate);
+    units.append(reinterpret_cast<const char16_t*>(chars), length);
+    pendingHighSurrogate = 0;
+    if (!units.empty() && isHighSurrogate(units.back())) {
+        pendingHighSurrogate = units.back();
+        units.pop_back();
+    }
+    const ZOLString text(units.c_str());
+    charactersCallback(userData, text.chars(), static_cast<int>(text.length()));
+}
+
+void ZOLSAX2ContentHandler::flushPendingHighSurrogate()
+{
+    // Only a document the reader should have refused leaves a high half unpaired: it is
+    // delivered as U+FFFD, as a lone half within a run is.
+    const char16_t lone[2] = {pendingHighSurrogate, 0};
+    pendingHighSurrogate = 0;
+    if (charactersCallback == nullptr)
+        return;
+    const ZOLString text(lone);
+    charactersCallback(userData, text.chars(), static_cast<int>(text.length()));
+}
+
+void ZOLSAX2ContentHandler::endDocument()
+{
+    if (pendingHighSurrogate != 0)
+        flushPendingHighSurrogate();
+}
 
 void ZOLSAX2ContentHandler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname)
 {
+    if (pendingHighSurrogate != 0)
+        flushPendingHighSurrogate();
     if (endElementCallback == nullptr)
         return;
     const ZOLString name(qname);
@@ -58,7 +109,10 @@ void ZOLSAX2ContentHandler::setDocumentLocator(const xercesc::Locator* const doc
     locator = documentLocator;
 }
 
-void ZOLSAX2ContentHandler::startDocument() {}
+void ZOLSAX2ContentHandler::startDocument()
+{
+    pendingHighSurrogate = 0;
+}
 
 namespace {
 
@@ -135,6 +189,8 @@ __attribute__((noinline)) void startElementWithAttributes(StartElementCallback c
 void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
                                          const xercesc::Attributes& attrs)
 {
+    if (pendingHighSurrogate != 0)
+        flushPendingHighSurrogate();
     if (startElementCallback == nullptr)
         return;
     const XMLSize_t n = attrs.getLength();

@@ -54,6 +54,11 @@ private:
     const xercesc::Locator* locator;
     // An addition, set by the parser; null unless the caller asked for it.
     SkippedEntityCallback skippedEntityCallback;
+    // The high half of a surrogate pair that ended the last run of text; 0 when none.
+    char16_t pendingHighSurrogate;
+
+    void charactersAcrossRuns(const XMLCh* chars, XMLSize_t length);
+    void flushPendingHighSurrogate();
 };
 
 #endif

@@ -79,3 +79,28 @@ TEST(ZOLSAX2ContentHandler, CharacterLengthsAreNarrowByteCounts)
     handler.characters(u"", 0);
     EXPECT_EQ("5; 9; 0; ", lengths);
 }
+
+TEST(ZOLSAX2ContentHandler, SurrogatePairSplitBetweenRunsArrivesWhole)
+{
+    // The reader ends a run wherever its buffer ends, also between the halves of a pair.
+    std::string text;
+    auto onCharacters = [](void* userData, const char* chars, int length) {
+        *static_cast<std::string*>(userData) += std::string(chars, static_cast<std::size_t>(length)) + "|";
+    };
+    ZOLSAX2ContentHandler handler(&text, nullptr, nullptr, onCharacters, nullptr);
+    const char16_t first[] = {u'a', 0xD83D, 0};
+    const char16_t second[] = {0xDE00, u'b', 0};
+    const char16_t lone[] = {0xD83D, 0};
+    handler.characters(first, 2);
+    handler.characters(second, 2);
+    handler.characters(lone, 1);
+    handler.characters(second, 2);
+    // A high half that nothing completes is still delivered, as U+FFFD.
+    handler.characters(lone, 1);
+    handler.endElement(u"", u"e", u"e");
+    handler.characters(u"z", 1);
+    EXPECT_EQ("a|\xF0\x9F\x98\x80"
+              "b||\xF0\x9F\x98\x80"
+              "b||\xEF\xBF\xBD|z|",
+              text);
+}
