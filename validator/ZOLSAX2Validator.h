@@ -34,9 +34,10 @@ class ZOLSAX2ErrorHandler;
 // trust, setSecureProcessing(true).
 //
 // Threads: a validator may be created, used and destroyed on any thread, and any number
-// of parsers and validators may live on different threads at once; the library serialises
-// the XML library's process-wide initialisation and termination. One validator is used by
-// one thread at a time. A validator is not copyable.
+// of parsers and validators may live on different threads at once, with or without one on
+// the main thread; the library serialises the XML library's process-wide initialisation
+// and termination. One validator is used by one thread at a time; validators share nothing
+// (each caches its own grammar), so use one per thread. A validator is not copyable.
 class ZOLSAX2PARSER_API ZOLSAX2Validator {
 public:
     // A validator that logs to log (required, must outlive the validator).
