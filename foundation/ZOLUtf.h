@@ -22,26 +22,31 @@
 
 // The NUL-terminated converter reads whole aligned 16-byte blocks, past the NUL within the
 // block that holds it (never into another page). AddressSanitizer would take that for an
-// overflow, so under it the block readers are left uninstrumented and kept out of line;
+// overflow, and ThreadSanitizer for a use of freed memory when the bytes after the NUL were
+// freed, so under either the block readers are left uninstrumented and kept out of line;
 // everywhere else they are inlined into ZOLString's constructor.
 #if defined(__SANITIZE_ADDRESS__)
-#define ZOLUTF_ASAN 1
+#define ZOLUTF_UNCHECKED no_sanitize_address
+#elif defined(__SANITIZE_THREAD__)
+#define ZOLUTF_UNCHECKED no_sanitize_thread
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define ZOLUTF_ASAN 1
+#define ZOLUTF_UNCHECKED no_sanitize_address
+#elif __has_feature(thread_sanitizer)
+#define ZOLUTF_UNCHECKED no_sanitize_thread
 #endif
 #endif
-#if defined(ZOLUTF_ASAN)
-#define ZOLUTF_BLOCK_READER __attribute__((no_sanitize_address, noinline))
-#define ZOLUTF_BLOCK_LOADS __attribute__((no_sanitize_address, always_inline))
+#if defined(ZOLUTF_UNCHECKED)
+#define ZOLUTF_BLOCK_READER __attribute__((ZOLUTF_UNCHECKED, noinline))
+#define ZOLUTF_BLOCK_LOADS __attribute__((ZOLUTF_UNCHECKED, always_inline))
 #else
 #define ZOLUTF_BLOCK_READER __attribute__((always_inline))
 #define ZOLUTF_BLOCK_LOADS
 #endif
 // The same for the block reader compiled for a newer instruction set, which is inlined only
 // into callers compiled for that set too.
-#if defined(ZOLUTF_ASAN)
-#define ZOLUTF_WIDE_BLOCK_READER __attribute__((no_sanitize_address, noinline))
+#if defined(ZOLUTF_UNCHECKED)
+#define ZOLUTF_WIDE_BLOCK_READER __attribute__((ZOLUTF_UNCHECKED, noinline))
 #else
 #define ZOLUTF_WIDE_BLOCK_READER __attribute__((always_inline))
 #endif

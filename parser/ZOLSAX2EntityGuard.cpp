@@ -48,7 +48,7 @@ void positionOf(const xercesc::XMLResourceIdentifier& resource, ZOLString& line,
 
 ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
     : log(log), securityManager(new xercesc::SecurityManager()), trustedSet(false), noNamespaceSet(false), refusals(0),
-      trustedRequested(false), noNamespaceRequested(false), requestLine("0"), requestColumn("0")
+      trustedRequested(false), noNamespaceRequested(false), dtdRefused(false), requestLine("0"), requestColumn("0")
 {
     securityManager->setEntityExpansionLimit(EXPANSION_LIMIT);
 }
@@ -86,6 +86,7 @@ void ZOLSAX2EntityGuard::reset()
     refusals = 0;
     trustedRequested = false;
     noNamespaceRequested = false;
+    dtdRefused = false;
     requestLine = "0";
     requestColumn = "0";
     declarations.clear();
@@ -124,7 +125,11 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
                 return refuse(*resource, kind + d->name + "' refused" + identifiers(publicId, systemId));
             }
         }
-        // Only the DOCTYPE's own subset is requested without a declaration.
+        // Only the DOCTYPE's own subset is requested without a declaration. A reader that
+        // uses cached grammars asks for it twice (first to look for a cached DTD): one refusal.
+        if (dtdRefused)
+            return nullptr;
+        dtdRefused = true;
         return refuse(*resource, "external DTD refused" + identifiers(publicId, systemId));
     }
     default:

@@ -93,6 +93,8 @@ private:
     unsigned long refusals;
     bool trustedRequested;
     bool noNamespaceRequested;
+    // True once the document's external DTD was refused.
+    bool dtdRefused;
     ZOLString requestLine;
     ZOLString requestColumn;
     std::vector<Declaration> declarations;

@@ -304,3 +304,179 @@ TEST(ZOLSAX2Validator, StrictModeFailsOnASchemaItMayNotRead)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(0, WEXITSTATUS(status));
 }
+
+namespace {
+
+// The caching cases' schemas and documents: every way a configured schema can load or fail,
+// and documents that touch each of them.
+struct CachingCase {
+    Schemas s;
+    std::string dup = s.dir.write("dup.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                             "targetNamespace='urn:t'>\n<xs:element name='n'/>\n"
+                                             "<xs:element name='n'/></xs:schema>");
+    std::string notXml = s.dir.write("not-xml.xsd", "schema, honestly");
+    // The pair's schema in two documents, the second included by the first.
+    std::string part = s.dir.write("t-part.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                                 "targetNamespace='urn:t' xmlns='urn:t'><xs:simpleType name='v'>"
+                                                 "<xs:restriction base='xs:int'/></xs:simpleType></xs:schema>");
+    std::string whole = s.dir.write("t-whole.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                                   "targetNamespace='urn:t' xmlns='urn:t' "
+                                                   "elementFormDefault='qualified'><xs:include "
+                                                   "schemaLocation='t-part.xsd'/><xs:element name='n' type='v'/>"
+                                                   "</xs:schema>");
+    // urn:o with an int element: its grammar, brought in by one document's hint, must not
+    // judge the next document.
+    std::string intOther = s.dir.write("int-other.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                                        "targetNamespace='urn:o'><xs:element name='n' "
+                                                        "type='xs:int'/></xs:schema>");
+    std::string hintedOther =
+        s.dir.write("hinted-other.xml", "<n xmlns='urn:o' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+                                        "xsi:schemaLocation='urn:o int-other.xsd'>5</n>");
+    std::string unhintedOther = s.dir.write("unhinted-other.xml", "<n xmlns='urn:o'>five</n>");
+    // A hint for the configured namespace, to a schema the document satisfies and the
+    // configured one does not.
+    std::string tString = s.dir.write("t-string.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                                      "targetNamespace='urn:t'><xs:element name='n'/></xs:schema>");
+    std::string hintedSame =
+        s.dir.write("hinted-same.xml", "<n xmlns='urn:t' xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+                                       "xsi:schemaLocation='urn:t t-string.xsd'>twelve</n>");
+    // A schema that names a DTD: secure processing refuses it while the schema loads.
+    std::string schemaDtd = s.dir.write("schema.dtd", "<!ENTITY % unused 'x'>");
+    std::string dtdSchema =
+        s.dir.write("dtd-t.xsd", std::string("<!DOCTYPE xs:schema SYSTEM 'schema.dtd'>") + SMALL_SCHEMA);
+    std::string notXmlDoc = s.dir.write("not-xml.xml", "nothing");
+    std::string warned = s.dir.write(
+        "warned.xml", "<!DOCTYPE a [<!ELEMENT a EMPTY><!ATTLIST a x CDATA #IMPLIED x CDATA #IMPLIED>]><a/>");
+    std::string externalDtd = s.dir.write("external-dtd.xml", "<!DOCTYPE n SYSTEM 'n.dtd'><n xmlns='urn:t'>1</n>");
+    std::string dtd = s.dir.write("n.dtd", "<!ELEMENT n (#PCDATA)><!ATTLIST n xmlns CDATA #FIXED 'urn:t'>");
+    // One relative location, two folders, two different schemas behind it.
+    bool folders = mkdir(s.dir.file("a").c_str(), 0755) == 0 && mkdir(s.dir.file("b").c_str(), 0755) == 0;
+    std::string intFolder = s.dir.write("a/t.xsd", SMALL_SCHEMA);
+    std::string stringFolder = s.dir.write("b/t.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                                      "targetNamespace='urn:t'><xs:element name='n'/></xs:schema>");
+    std::string wordA = s.dir.write("a/word.xml", "<n xmlns='urn:t'>word</n>");
+    std::string wordB = s.dir.write("b/word.xml", "<n xmlns='urn:t'>word</n>");
+
+    std::vector<std::string> documents()
+    {
+        return {s.good,    s.bad,       s.plainGood,   s.plainBad,
+                s.hinted,  hintedOther, unhintedOther, hintedSame,
+                notXmlDoc, warned,      externalDtd,   s.good,
+                wordA,     wordB,       wordA,         s.dir.file("missing.xml")};
+    }
+};
+
+struct Mode {
+    bool strict;
+    bool followHints;
+    bool secure;
+};
+
+} // namespace
+
+TEST(ZOLSAX2Validator, SchemaCachingGivesTheAnswersAndRecordsOfAValidatorWithout)
+{
+    CachingCase c;
+    ScratchDir& dir = c.s.dir;
+    // Each configuration: the pair (namespace, location; none when empty), the schema
+    // without namespace (none when empty).
+    struct Configuration {
+        std::string ns;
+        std::string location;
+        std::string noNamespace;
+    };
+    const std::vector<Configuration> configurations = {
+        {"urn:t", c.s.t, ""},
+        {"urn:t", c.s.t, c.s.plain},
+        {"", "", c.s.plain},
+        {"", "", ""},
+        {"urn:t", c.whole, ""},
+        {"urn:t", "t.xsd", ""},
+        {"urn:t", dir.file("missing.xsd"), c.s.plain},
+        {"urn:t", c.notXml, ""},
+        {"urn:t", c.s.other, ""},
+        {"urn:t", c.dup, ""},
+        {"", c.s.t, ""},
+        {"urn:t", c.s.t + " " + c.s.t, ""},
+        {"urn:t", c.s.t, dir.file("missing.xsd")},
+    };
+    const std::vector<Mode> modes = {
+        {false, false, false}, {true, false, false}, {true, true, false}, {false, false, true}, {true, false, true}};
+    for (const Configuration& configuration : configurations) {
+        for (const Mode& mode : modes) {
+            std::string traces[2];
+            for (bool caching : {false, true}) {
+                ZOLMemoryLog log;
+                ZOLSAX2Validator validator(&log);
+                validator.setSchemaCaching(caching);
+                validator.setStrictValidation(mode.strict, mode.followHints);
+                validator.setSecureProcessing(mode.secure);
+                if (!configuration.location.empty() || !configuration.ns.empty())
+                    validator.addSchemaLocation(configuration.ns.c_str(), configuration.location.c_str());
+                if (!configuration.noNamespace.empty())
+                    validator.addNoNamespaceSchemaLocation(configuration.noNamespace.c_str());
+                traces[caching] = c.s.run(validator, log, c.documents());
+            }
+            EXPECT_EQ(traces[0], traces[1])
+                << configuration.ns << " " << configuration.location << " + " << configuration.noNamespace
+                << ", strict " << mode.strict << "/" << mode.followHints << ", secure " << mode.secure;
+        }
+    }
+}
+
+TEST(ZOLSAX2Validator, SchemaCachingFollowsEveryChangeOfConfiguration)
+{
+    CachingCase c;
+    std::string traces[2];
+    for (bool caching : {false, true}) {
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        validator.setSchemaCaching(caching);
+        const std::vector<std::string> documents = {c.s.good, c.s.bad, c.s.plainBad, c.hintedSame};
+        std::string& trace = traces[caching];
+        validator.addSchemaLocation("urn:t", c.s.t.c_str());
+        trace += c.s.run(validator, log, documents);
+        validator.addSchemaLocation("urn:t", c.tString.c_str());
+        trace += c.s.run(validator, log, documents);
+        validator.addNoNamespaceSchemaLocation(c.s.plain.c_str());
+        trace += c.s.run(validator, log, documents);
+        validator.setSecureProcessing(true);
+        trace += c.s.run(validator, log, documents);
+        validator.addSchemaLocation("urn:t", c.notXml.c_str());
+        trace += c.s.run(validator, log, documents);
+        validator.setSecureProcessing(false);
+        validator.addSchemaLocation("urn:t", c.dtdSchema.c_str());
+        trace += c.s.run(validator, log, documents);
+        validator.setSecureProcessing(true);
+        trace += c.s.run(validator, log, documents);
+        validator.setSecureProcessing(false);
+        trace += c.s.run(validator, log, documents);
+        validator.addSchemaLocation("urn:t", c.s.t.c_str());
+        validator.setSchemaCaching(!caching);
+        trace += c.s.run(validator, log, documents);
+        validator.setSchemaCaching(caching);
+        trace += c.s.run(validator, log, documents);
+    }
+    EXPECT_EQ(traces[0], traces[1]);
+    EXPECT_NE(std::string::npos, traces[0].find("external DTD refused (SYSTEM 'schema.dtd')")) << traces[0];
+}
+
+TEST(ZOLSAX2Validator, SchemaCachingReadsTheSchemaOnceUntilItIsConfiguredAgain)
+{
+    Schemas s;
+    Fixture f;
+    f.validator.setSchemaCaching(true);
+    f.validator.addSchemaLocation("urn:t", s.t.c_str());
+    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+    // The file changes on disk: the cached grammar still judges...
+    s.dir.write("t.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:t'>"
+                         "<xs:element name='n' type='xs:boolean'/></xs:schema>");
+    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+    // ...until the pair is given again, or caching is switched off.
+    f.validator.addSchemaLocation("urn:t", s.t.c_str());
+    EXPECT_EQ("FF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+    s.dir.write("t.xsd", SMALL_SCHEMA);
+    EXPECT_EQ("FF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+    f.validator.setSchemaCaching(false);
+    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+}

@@ -10,12 +10,20 @@
 #include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/URLInputSource.hpp>
+#include <xercesc/framework/XMLBuffer.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLURL.hpp>
 #include <xercesc/util/XMLUni.hpp>
+#include <xercesc/util/XMLUri.hpp>
+#include <xercesc/validators/common/Grammar.hpp>
+
+#include <memory>
 
 namespace {
 
@@ -52,10 +60,116 @@ void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLStrin
                         const_cast<char16_t*>(location.wchars()));
 }
 
+// Passes every record on to the caller's log, except while a schema is loaded for the
+// cache: then it only counts them, since a schema that logs anything is not cached and
+// each document reports its problems itself.
+class RecordSwitch : public ZOLLog {
+public:
+    explicit RecordSwitch(ZOLLog* log) : log(log) {}
+
+    void logEvent(const ZOLLogEvent& event) override
+    {
+        if (counting)
+            ++counted;
+        else
+            log->logEvent(event);
+    }
+
+    ZOLLog* log;
+    bool counting = false;
+    unsigned long counted = 0;
+};
+
+// The system identifier of the document the reader opens for path: an absolute URL, or
+// the local path completed against the current directory.
+ZOLString documentBase(const ZOLString& path)
+{
+    xercesc::XMLURL url;
+    if (xercesc::XMLURL::parse(path.wchars(), url) && !url.isRelative())
+        return ZOLString(url.getURLText());
+    const xercesc::LocalFileInputSource source(path.wchars());
+    return ZOLString(source.getSystemId());
+}
+
+// Where the reader looks for a schema at location named by a document at base (an empty
+// base for none): an absolute URL when location makes one against base, else a local path.
+ZOLString resolveLocation(const ZOLString& base, const ZOLString& location)
+{
+    xercesc::XMLURL url;
+    if (!base.isEmpty() && url.setURL(base.wchars(), location.wchars(), url) && !url.isRelative())
+        return ZOLString(url.getURLText());
+    if (base.isEmpty() && xercesc::XMLURL::parse(location.wchars(), url) && !url.isRelative())
+        return ZOLString(url.getURLText());
+    xercesc::XMLBuffer normalized;
+    xercesc::XMLUri::normalizeURI(location.wchars(), normalized);
+    const std::unique_ptr<xercesc::LocalFileInputSource> source(
+        base.isEmpty() ? new xercesc::LocalFileInputSource(normalized.getRawBuffer())
+                       : new xercesc::LocalFileInputSource(base.wchars(), normalized.getRawBuffer()));
+    return ZOLString(source->getSystemId());
+}
+
+// True when the reader resolves location against the document rather than taking it as is.
+bool isRelativeLocation(const ZOLString& location)
+{
+    xercesc::XMLURL url;
+    if (xercesc::XMLURL::parse(location.wchars(), url) && !url.isRelative())
+        return false;
+    return location.chars()[0] != '/';
+}
+
+// True when text holds a character the reader takes as a separator in a location list.
+bool hasBlank(const ZOLString& text)
+{
+    for (const char* c = text.chars(); *c != '\0'; ++c)
+        if (*c == ' ' || *c == '\t' || *c == '\r' || *c == '\n')
+            return true;
+    return false;
+}
+
+// Reads the schema at resolved into the reader's grammar pool; true when it gave a grammar
+// for targetNamespace. Records go to the reader's error handler.
+bool loadSchema(xercesc::SAX2XMLReader* reader, const ZOLString& resolved, const ZOLString& targetNamespace)
+{
+    xercesc::XMLURL url;
+    std::unique_ptr<xercesc::InputSource> source;
+    if (xercesc::XMLURL::parse(resolved.wchars(), url) && !url.isRelative())
+        source.reset(new xercesc::URLInputSource(url));
+    else
+        source.reset(new xercesc::LocalFileInputSource(resolved.wchars()));
+    const xercesc::Grammar* grammar = reader->loadGrammar(*source, xercesc::Grammar::SchemaGrammarType, true);
+    if (grammar == nullptr)
+        return false;
+    const XMLCh* loaded = grammar->getTargetNamespace();
+    return targetNamespace == (loaded == nullptr ? ZOLString() : ZOLString(loaded));
+}
+
 } // namespace
 
-struct ZOLSAX2Validator::Extensions {
-    explicit Extensions(ZOLLog* log) : entityGuard(log) {}
+struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
+    explicit Extensions(ZOLLog* log) : records(log), entityGuard(&records) {}
+
+    // Where the grammar of the configured schemas comes from for the next document.
+    enum class Cache {
+        NONE,       // caching is off, or nothing was loaded into the current reader yet
+        LOADED,     // the reader's pool holds it, loaded cleanly for cacheKey
+        UNCACHEABLE // loading for cacheKey logged something: each document reads the schemas
+    };
+
+    // Drops the cached grammar of reader (null for none); the next validate loads again.
+    void dropCache(xercesc::SAX2XMLReader* reader);
+    // Loads the configured schemas for the document at path into reader's pool unless the
+    // cache already holds them.
+    void prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler, const ZOLString& path);
+    // True when the configured pair (or the schema without namespace) came in for the last
+    // document: cached, or requested through the guard in secure mode.
+    bool trustedSchemaArrived() const { return cache == Cache::LOADED || entityGuard.isTrustedSchemaRequested(); }
+    bool noNamespaceSchemaArrived() const
+    {
+        return cache == Cache::LOADED || entityGuard.isNoNamespaceSchemaRequested();
+    }
+
+    // Every record of the reader and the guard passes through here.
+    RecordSwitch records;
 
     // The configured pair is kept by the guard, which needs it in secure mode; the
     // no-namespace location is kept here. A rebuilt reader gets both back.
@@ -72,7 +186,96 @@ struct ZOLSAX2Validator::Extensions {
 
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
+
+    // Schema caching as asked for, and what the current reader holds.
+    bool caching = false;
+    Cache cache = Cache::NONE;
+    // The resolved locations the cache was loaded for.
+    ZOLString cacheKey;
+    // True when a configured location is resolved against each document.
+    bool relativeLocations = false;
 };
+
+void ZOLSAX2Validator::Extensions::dropCache(xercesc::SAX2XMLReader* reader)
+{
+    if (reader != nullptr && cache != Cache::NONE) {
+        reader->resetCachedGrammarPool();
+        reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, false);
+    }
+    cache = Cache::NONE;
+}
+
+void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler,
+                                                const ZOLString& path)
+{
+    if (cache != Cache::NONE && !relativeLocations)
+        return;
+    ZOLString pair;
+    ZOLString noNamespace;
+    try {
+        const ZOLString base = relativeLocations ? documentBase(path) : ZOLString();
+        if (entityGuard.hasTrustedSchema())
+            pair = resolveLocation(base, entityGuard.getTrustedLocation());
+        if (noNamespaceSet)
+            noNamespace = resolveLocation(base, noNamespaceLocation);
+    } catch (const xercesc::XMLException&) {
+        // Not resolved here, so left to the reader for this document.
+        dropCache(reader);
+        cache = Cache::UNCACHEABLE;
+        cacheKey = ZOLString();
+        return;
+    }
+    ZOLString key = pair;
+    key.add("\n", noNamespace.chars(), static_cast<const char*>(nullptr));
+    if (cache != Cache::NONE && key == cacheKey)
+        return;
+
+    dropCache(reader);
+    cacheKey = key;
+    cache = Cache::UNCACHEABLE;
+    // A pair the reader would not take as one namespace and one location is reported by
+    // the reader for each document.
+    const ZOLString& targetNamespace = entityGuard.getTrustedNamespace();
+    if (entityGuard.hasTrustedSchema() &&
+        (targetNamespace.isEmpty() || hasBlank(targetNamespace) || hasBlank(entityGuard.getTrustedLocation())))
+        return;
+    if ((noNamespaceSet && hasBlank(noNamespaceLocation)) || (!entityGuard.hasTrustedSchema() && !noNamespaceSet))
+        return;
+
+    // Loads see the grammars cached by the ones before, as the reader's own loads for a
+    // document see each other.
+    reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, true);
+    const bool errorSeen = errorHandler->isErrorSeen();
+    const bool warningSeen = errorHandler->isWarningSeen();
+    records.counting = true;
+    records.counted = 0;
+    entityGuard.reset();
+    bool loaded = true;
+    try {
+        if (entityGuard.hasTrustedSchema())
+            loaded = loadSchema(reader, pair, targetNamespace);
+        // As for a document: a schema without namespace that the pair already brought in is
+        // not read again.
+        if (loaded && noNamespaceSet && reader->getGrammar(u"") == nullptr)
+            loaded = loadSchema(reader, noNamespace, ZOLString());
+    } catch (const xercesc::XMLException&) {
+        loaded = false;
+    } catch (...) {
+        records.counting = false;
+        throw;
+    }
+    records.counting = false;
+    loaded = loaded && records.counted == 0 && entityGuard.getRefusals() == 0;
+    entityGuard.reset();
+    errorHandler->errorSeen = errorSeen;
+    errorHandler->warningSeen = warningSeen;
+    if (loaded) {
+        cache = Cache::LOADED;
+    } else {
+        reader->resetCachedGrammarPool();
+        reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, false);
+    }
+}
 
 ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), errorHandler(nullptr), extensions(nullptr)
 {
@@ -84,9 +287,10 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), err
 
     reader = createConfiguredReader();
 
-    errorHandler = new ZOLSAX2ErrorHandler(log);
-    reader->setErrorHandler(errorHandler);
+    // The handler logs to the caller's log through the additions' switch.
     extensions = new Extensions(log);
+    errorHandler = new ZOLSAX2ErrorHandler(&extensions->records);
+    reader->setErrorHandler(errorHandler);
 }
 
 ZOLSAX2Validator::~ZOLSAX2Validator()
@@ -108,18 +312,26 @@ ZOLSAX2Validator::~ZOLSAX2Validator()
 
 void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location)
 {
-    extensions->entityGuard.setTrustedSchema(targetNamespace, location);
+    Extensions& x = *extensions;
+    x.entityGuard.setTrustedSchema(targetNamespace, location);
     if (reader != nullptr)
         setSchemaLocation(reader, targetNamespace, location);
+    x.dropCache(reader);
+    x.relativeLocations =
+        isRelativeLocation(location) || (x.noNamespaceSet && isRelativeLocation(x.noNamespaceLocation));
 }
 
 void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
 {
-    extensions->noNamespaceSet = true;
-    extensions->noNamespaceLocation = location;
-    extensions->entityGuard.setTrustedNoNamespaceSchema(location);
+    Extensions& x = *extensions;
+    x.noNamespaceSet = true;
+    x.noNamespaceLocation = location;
+    x.entityGuard.setTrustedNoNamespaceSchema(location);
     if (reader != nullptr)
         setNoNamespaceSchemaLocation(reader, location);
+    x.dropCache(reader);
+    x.relativeLocations = isRelativeLocation(location) ||
+                          (x.entityGuard.hasTrustedSchema() && isRelativeLocation(x.entityGuard.getTrustedLocation()));
 }
 
 void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
@@ -132,9 +344,11 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
 {
     try {
         prepareReader();
+        const ZOLString path(file.getPath());
+        if (extensions->caching)
+            extensions->prepareCache(reader, errorHandler, path);
         extensions->entityGuard.reset();
         extensions->documentElement.reset();
-        const ZOLString path(file.getPath());
         reader->parse(path.wchars());
     } catch (const xercesc::OutOfMemoryException&) {
         // The reader stays "in progress" for good after this; a fresh one replaces it at
@@ -155,7 +369,18 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
 
 void ZOLSAX2Validator::setSecureProcessing(bool on)
 {
+    // The schemas' own references go through the guard only in secure mode, so a grammar
+    // loaded in the other mode may not stand.
+    if (on != extensions->secureProcessing)
+        extensions->dropCache(reader);
     extensions->secureProcessing = on;
+}
+
+void ZOLSAX2Validator::setSchemaCaching(bool on)
+{
+    extensions->caching = on;
+    if (!on)
+        extensions->dropCache(reader);
 }
 
 void ZOLSAX2Validator::prepareReader()
@@ -186,6 +411,8 @@ void ZOLSAX2Validator::discardReader()
     delete reader;
     reader = nullptr;
     extensions->secureInstalled = false;
+    // The grammar pool went with the reader.
+    extensions->cache = Extensions::Cache::NONE;
 }
 
 bool ZOLSAX2Validator::checkConfiguredSchemas()
@@ -216,12 +443,12 @@ bool ZOLSAX2Validator::checkConfiguredSchemas()
     // The reader only warns when a configured schema cannot be loaded and then checks
     // nothing. In secure mode it must also have come through the guard.
     if (guard.hasTrustedSchema() && (reader->getGrammar(guard.getTrustedNamespace().wchars()) == nullptr ||
-                                     (x.secureProcessing && !guard.isTrustedSchemaRequested())))
+                                     (x.secureProcessing && !x.trustedSchemaArrived())))
         return fail("schema '" + guard.getTrustedLocation() + "' for namespace '" + guard.getTrustedNamespace() +
                         "' could not be loaded",
                     &guard.getTrustedLocation());
     if (x.noNamespaceSet &&
-        (reader->getGrammar(u"") == nullptr || (x.secureProcessing && !guard.isNoNamespaceSchemaRequested())))
+        (reader->getGrammar(u"") == nullptr || (x.secureProcessing && !x.noNamespaceSchemaArrived())))
         return fail("schema '" + x.noNamespaceLocation + "' without target namespace could not be loaded",
                     &x.noNamespaceLocation);
     if (!x.strict || !root.isSeen())

@@ -34,9 +34,10 @@ class ZOLSAX2ErrorHandler;
 // trust, setSecureProcessing(true).
 //
 // Threads: a validator may be created, used and destroyed on any thread, and any number
-// of parsers and validators may live on different threads at once; the library serialises
-// the XML library's process-wide initialisation and termination. One validator is used by
-// one thread at a time. A validator is not copyable.
+// of parsers and validators may live on different threads at once, with or without one on
+// the main thread; the library serialises the XML library's process-wide initialisation
+// and termination. One validator is used by one thread at a time; validators share nothing
+// (each caches its own grammar), so use one per thread. A validator is not copyable.
 class ZOLSAX2PARSER_API ZOLSAX2Validator {
 public:
     // A validator that logs to log (required, must outlive the validator).
@@ -81,6 +82,23 @@ public:
     // are a fatal error. A configured schema that was not loaded makes the answer false,
     // with a record naming it. See docs/security.md.
     void setSecureProcessing(bool on);
+    // Schema caching (off by default). When on, the configured schemas (of addSchemaLocation
+    // and addNoNamespaceSchemaLocation, with what they include, import or redefine) are read
+    // and checked once, at the first validate that needs them, and their grammar serves every
+    // later validate instead of being built again for each document. Answers and records
+    // stay those of a validator without caching, document for document:
+    // - addSchemaLocation, addNoNamespaceSchemaLocation and a change of secure processing
+    //   drop the grammar, and the next validate reads the schemas again; so does the reader
+    //   that replaces one that ran out of memory;
+    // - a relative location is resolved against each document, as without caching, and
+    //   read again whenever a document resolves it to another file;
+    // - grammars that a document's own schema hints bring in are not kept;
+    // - a schema that does not load cleanly (any warning or error, missing, unreadable, for
+    //   another namespace than configured) is not cached: each document reads it again and
+    //   logs its problems exactly as without caching.
+    // The trade: a schema file changed on disk is not read again while its grammar is cached.
+    // Call addSchemaLocation again (the same pair will do) to make the validator read it.
+    void setSchemaCaching(bool on);
 
 private:
     // State of the additions; defined with the validator's code.
