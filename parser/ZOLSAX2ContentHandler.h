@@ -13,7 +13,8 @@ ZOLString longToString(long value);
 // Bridge from the reader's events to the caller's four callbacks. Every name and text is
 // converted from the reader's UTF-16 to a UTF-8 ZOLString that lives until the callback
 // returns. An event whose callback is null costs nothing. Besides the four callbacks of
-// the constructor, the parser may set a fifth for skipped entities. Internal to the library.
+// the constructor, the parser may set a fifth for skipped entities, which only the
+// ZOLSAX2SkippedEntityReader calls (through skippedEntity). Internal to the library.
 class ZOLSAX2ContentHandler : public xercesc::ContentHandler {
 public:
     // Keeps the caller's context pointer and callbacks; any callback may be null.

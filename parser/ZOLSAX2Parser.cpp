@@ -4,6 +4,7 @@
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2Platform.h"
+#include "ZOLSAX2SkippedEntityReader.h"
 
 #include <ZSAX.h>
 
@@ -31,15 +32,18 @@ private:
     bool& flag;
 };
 
-// A reader with the parser's fixed configuration, in this order and nothing else.
-xercesc::SAX2XMLReader* createConfiguredReader()
+// A reader with the parser's fixed configuration, in this order and nothing else. The
+// reader that reports skipped entities differs only in validating documents with a DTD,
+// which it needs to hear of them and which changes nothing else the caller sees.
+xercesc::SAX2XMLReader* createConfiguredReader(bool reportSkippedEntities)
 {
-    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader();
+    xercesc::SAX2XMLReader* reader =
+        reportSkippedEntities ? new ZOLSAX2SkippedEntityReader() : xercesc::XMLReaderFactory::createXMLReader();
     reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
-    reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
+    reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, reportSkippedEntities);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
     reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesDynamic, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesDynamic, reportSkippedEntities);
     reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, false);
     reader->setFeature(xercesc::XMLUni::fgXercesIdentityConstraintChecking, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
@@ -55,6 +59,8 @@ struct ZOLSAX2Parser::Extensions {
     // Secure processing as asked for, and as installed in the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
+    // The current reader is the one that reports skipped entities.
+    bool skippedEntityReader = false;
     ZOLSAX2EntityGuard entityGuard;
 };
 
@@ -69,7 +75,7 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = createConfiguredReader();
+    reader = createConfiguredReader(false);
 
     contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback, charactersCallback,
                                                processingInstructionCallback);
@@ -166,15 +172,20 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 
 void ZOLSAX2Parser::prepareReader()
 {
+    // Only a caller who listens for skipped entities pays for the reader that finds them.
+    const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
+    if (reader != nullptr && extensions->skippedEntityReader != reportSkippedEntities)
+        discardReader();
     if (reader == nullptr) {
         try {
-            reader = createConfiguredReader();
+            reader = createConfiguredReader(reportSkippedEntities);
             reader->setContentHandler(contentHandler);
             reader->setErrorHandler(errorHandler);
         } catch (const xercesc::OutOfMemoryException&) {
             discardReader();
             ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         }
+        extensions->skippedEntityReader = reportSkippedEntities;
         extensions->secureInstalled = false;
     }
     if (extensions->secureInstalled != extensions->secureProcessing) {

@@ -27,9 +27,8 @@ typedef void (*EndElementCallback)(void* userData, const char* name);
 typedef void (*CharactersCallback)(void* userData, const char* text, int length);
 // Called for each processing instruction.
 typedef void (*ProcessingInstructionCallback)(void* userData, const char* target, const char* data);
-// Called for each entity reference the reader did not expand (an addition; see
-// ZOLSAX2Parser::setSkippedEntityCallback). name is the entity's name, with a leading '%'
-// for a parameter entity.
+// Called for each reference to a general entity the parser has no declaration for (an
+// addition; see ZOLSAX2Parser::setSkippedEntityCallback). name is the entity's name.
 typedef void (*SkippedEntityCallback)(void* userData, const char* name);
 
 // Parses XML into four callbacks.
@@ -88,11 +87,16 @@ public:
     // Documents that reference no external entity parse exactly as in the default mode.
     // See docs/security.md.
     void setSecureProcessing(bool on);
-    // Calls callback (null: nobody, the default) with the parser's userData for each
-    // entity reference the reader reports as not expanded: typically an entity declared
-    // in an external DTD, which this parser never reads, so "&nbsp;" would otherwise
-    // vanish from the text without a word. getPosition() works inside it. Takes effect at
-    // once, also from inside a callback.
+    // Calls callback (null: nobody, the default) with the parser's userData and the name
+    // of each general entity that a reference names but no declaration the parser read
+    // does: typically one declared in the external DTD subset, which this parser never
+    // reads. The reader drops such a reference from text and attribute values ("a&nbsp;b"
+    // gives "ab"); this call is the only word of it. Calls come in document order (for a
+    // reference in an attribute value, before the start tag's call); getPosition() gives
+    // the position just after the reference. Undeclared parameter entities and references
+    // in the DTD's attribute defaults are not reported. The four callbacks, the records
+    // and the failures stay as without it. Takes effect at the next parse, so a callback
+    // may call it. See docs/additions.md.
     void setSkippedEntityCallback(SkippedEntityCallback callback);
 
 private:

@@ -19,7 +19,7 @@
 
 namespace testsupport {
 
-// Compact event trace: (name a=1 b=2 ... )name "text" ?target data
+// Compact event trace: (name a=1 b=2 ... )name "text" ?target data &skipped;
 // Adjacent character runs are merged so traces do not depend on how the reader splits text.
 struct Trace {
     std::string events;
@@ -64,6 +64,12 @@ struct Trace {
         auto* t = static_cast<Trace*>(userData);
         t->flushText();
         t->events += std::string("?") + target + " " + data;
+    }
+    static void onSkipped(void* userData, const char* name)
+    {
+        auto* t = static_cast<Trace*>(userData);
+        t->flushText();
+        t->events += std::string("&") + name + ";";
     }
 };
 

@@ -6,9 +6,11 @@
 
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <unistd.h>
+#include <vector>
 
 using testsupport::ScratchDir;
 using testsupport::thrownMessage;
@@ -51,8 +53,10 @@ std::string traceOfFile(const std::string& bytes)
     return t.trace.str();
 }
 
-// Parses bytes given as the process's standard input for the duration of the parse.
-std::string traceOfStdIn(const std::string& bytes)
+// Runs parse with bytes as the process's standard input, and answers what it answers or the
+// message of the ZOLException it throws.
+template <typename Parse>
+std::string withStdIn(const std::string& bytes, Parse parse)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -65,15 +69,22 @@ std::string traceOfStdIn(const std::string& bytes)
     close(pipeEnds[0]);
     std::string result;
     try {
-        Traced t;
-        t.parser.parseStdIn();
-        result = t.trace.str();
+        result = parse();
     } catch (const ZOLException& e) {
         result = std::string("exception: ") + e.getMessage().chars();
     }
     dup2(savedStdIn, 0);
     close(savedStdIn);
     return sent ? result : "<write failed>";
+}
+
+std::string traceOfStdIn(const std::string& bytes)
+{
+    return withStdIn(bytes, [] {
+        Traced t;
+        t.parser.parseStdIn();
+        return t.trace.str();
+    });
 }
 
 std::string utf16(const std::u16string& text, bool bigEndian)
@@ -249,4 +260,184 @@ TEST(ZOLSAX2Parser, PositionIsLineAndColumnInsideCallbacksOnly)
     EXPECT_STREQ("", parser.getPosition().chars());
     EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", thrownMessage([&] { parser.parseString("<a>"); }));
     EXPECT_STREQ("", parser.getPosition().chars());
+}
+
+namespace {
+
+// A parser whose caller listens for skipped entities: the four callbacks' trace and, apart,
+// each skipped entity with the position getPosition() gives inside its callback.
+struct Listening {
+    struct Record : Trace {
+        ZOLSAX2Parser* parser = nullptr;
+        // Skipped entities heard over all parses, when they are kept apart from the trace so
+        // that it compares with one made without listening.
+        std::string skipped;
+        bool inline_ = true;
+    };
+    static void onSkipped(void* userData, const char* name)
+    {
+        auto* r = static_cast<Record*>(static_cast<Trace*>(userData));
+        const std::string entry = std::string("&") + name + ";@" + r->parser->getPosition().chars();
+        if (r->inline_) {
+            r->flushText();
+            r->events += entry;
+        } else {
+            r->skipped += entry;
+        }
+    }
+
+    explicit Listening(bool listen = true, bool secure = false)
+    {
+        record.parser = &parser;
+        parser.setSecureProcessing(secure);
+        if (listen)
+            parser.setSkippedEntityCallback(onSkipped);
+    }
+    // The trace of one document, or the exception's message after the trace so far.
+    std::string of(const std::function<void(ZOLSAX2Parser&)>& parse)
+    {
+        record.events.clear();
+        record.pendingText.clear();
+        log.clear();
+        try {
+            parse(parser);
+        } catch (const ZOLException& e) {
+            return record.str() + " exception: " + e.getMessage().chars();
+        }
+        return record.str();
+    }
+    std::string ofString(const std::string& document)
+    {
+        return of([&](ZOLSAX2Parser& p) { p.parseString(ZOLString(document.c_str())); });
+    }
+
+    Record record;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser{static_cast<Trace*>(&record), &log,       Trace::onStart, Trace::onEnd,
+                         Trace::onCharacters,          Trace::onPI};
+};
+
+// Everything one parse gives: trace, records with their location data, how it ended.
+std::string everything(Listening& l, const std::function<void(ZOLSAX2Parser&)>& parse)
+{
+    const std::string trace = l.of(parse);
+    return trace + "\n" + testsupport::renderLocated(l.log, "");
+}
+
+} // namespace
+
+TEST(ZOLSAX2ParserSkippedEntities, NewsFeedEntityOfTheUnreadDtdIsHeardWhereItStands)
+{
+    const std::string feed = "<?xml version='1.0' encoding='UTF-8'?>\n"
+                             "<!DOCTYPE rss SYSTEM 'http://feeds.example.invalid/rss-0.91.dtd'>\n"
+                             "<rss><title>\xD0\xB0&nbsp;\xD0\xBD\xD1\x8B\xD0\xBD\xD0\xB5</title></rss>";
+    const std::string heard = "(rss (title \"\xD0\xB0\"&nbsp;@3:20\"\xD0\xBD\xD1\x8B\xD0\xBD\xD0\xB5\")title)rss";
+    EXPECT_EQ("(rss (title \"\xD0\xB0\xD0\xBD\xD1\x8B\xD0\xBD\xD0\xB5\")title)rss", Listening(false).ofString(feed));
+    for (bool secure : {false, true}) {
+        Listening l(true, secure);
+        EXPECT_EQ(heard, l.ofString(feed));
+        ScratchDir dir;
+        const std::string path = dir.write("feed.xml", feed);
+        EXPECT_EQ(heard, l.of([&](ZOLSAX2Parser& p) { p.parseFile(ZOLFile(path.c_str())); }));
+        EXPECT_EQ(heard, withStdIn(feed, [&] { return l.of([](ZOLSAX2Parser& p) { p.parseStdIn(); }); }));
+        EXPECT_EQ(0u, l.log.size());
+    }
+}
+
+TEST(ZOLSAX2ParserSkippedEntities, HeardAfterAParameterEntityReferenceAndInAttributeValues)
+{
+    // An undeclared parameter entity is passed over without a report; after it the general
+    // entities it might have declared are skipped, in attribute values (heard before the
+    // start tag's event) as in text, and inside the text of other entities.
+    const std::string document = "<!DOCTYPE r [<!ENTITY % decls '<!ENTITY known \"K&#38;inner;\">'> %decls; %none;]>\n"
+                                 "<r a='x&known;&attr;y'>&known;&text;</r>";
+    EXPECT_EQ("&inner;@2:15&attr;@2:21(r a=xKy \"K\"&inner;@2:31&text;@2:37)r", Listening().ofString(document));
+    EXPECT_EQ("(r a=xKy \"K\")r", Listening(false).ofString(document));
+}
+
+TEST(ZOLSAX2ParserSkippedEntities, NamesArriveWholeUpToTwoThousandCharacters)
+{
+    // The reader hands the name over in a message it cuts at 2,047 characters.
+    for (std::size_t length : {2000u, 5000u}) {
+        const std::string name = "n" + std::string(length - 1, 'x');
+        const std::string trace = Listening().ofString("<!DOCTYPE r SYSTEM 'r.dtd'><r>&" + name + ";</r>");
+        const std::string heard = trace.substr(4, trace.find(";@") - 4);
+        EXPECT_LE(2000u, heard.size());
+        EXPECT_EQ(name.substr(0, heard.size()), heard);
+        EXPECT_EQ(length == 2000u, heard == name);
+    }
+}
+
+TEST(ZOLSAX2ParserSkippedEntities, ExternalDtdIsNeitherReadNorRefused)
+{
+    ScratchDir dir;
+    dir.write("r.dtd", "<!ENTITY e 'from the DTD'><!ATTLIST r d CDATA 'default'>");
+    const std::string present = dir.write("present.xml", "<!DOCTYPE r SYSTEM 'r.dtd'><r>&e;</r>");
+    const std::string missing = dir.write("missing.xml", "<!DOCTYPE r SYSTEM 'n.dtd'><r>&e;</r>");
+    for (bool secure : {false, true}) {
+        Listening l(true, secure);
+        for (const std::string& path : {present, missing})
+            EXPECT_EQ("(r &e;@1:34)r\n", everything(l, [&](ZOLSAX2Parser& p) { p.parseFile(ZOLFile(path.c_str())); }))
+                << path << " secure " << secure;
+    }
+}
+
+TEST(ZOLSAX2ParserSkippedEntities, ValidationTheyNeedChangesNothingElse)
+{
+    // What a validating reader does differently, each against the same document without
+    // the callback: text in EMPTY and element-only content, white space there, undeclared
+    // elements and attributes, missing required, wrong fixed, repeated ID and dangling
+    // IDREF values, defaults and normalised values of the internal subset, standalone
+    // checks, declarations after an undeclared parameter entity, and a repeated attribute,
+    // before and after the reader has seen it once.
+    const std::string internal = "<!ELEMENT r (e,c)><!ELEMENT e EMPTY><!ELEMENT c (e*)>"
+                                 "<!ATTLIST e t NMTOKENS #IMPLIED d CDATA 'dv' f CDATA #FIXED 'fv' q CDATA #REQUIRED "
+                                 "i IDREF #IMPLIED x ID #IMPLIED>";
+    const std::vector<std::string> documents = {
+        "<!DOCTYPE r SYSTEM 'r.dtd' [" + internal +
+            "]><r> <e t=' a  b ' i='nowhere' f='other' x='a'>text<?pi?></e>\n"
+            "<c> <e q='1' x='a'/> &#32; <![CDATA[ ]]> x </c><u v='1'>&s;</u></r>",
+        "<?xml version='1.0' standalone='yes'?><!DOCTYPE r [" + internal + "]><r><e t=' a\tb'/>\n<c> </c></r>",
+        "<?xml version='1.0' standalone='yes'?><!DOCTYPE r SYSTEM 'r.dtd'><r>&e;</r>",
+        "<!DOCTYPE r [%none; <!ENTITY e 'E'><!ATTLIST r d CDATA 'dv'>]><r>&e;</r>",
+        "<!DOCTYPE r SYSTEM 'r.dtd'><r><p a='1' a='2'/></r>",
+        "<!DOCTYPE r SYSTEM 'r.dtd'><r><p a='1'/><p b='1' a='2' a='3'/></r>",
+        "<!DOCTYPE r SYSTEM 'r.dtd'><r><p>&undeclared</p></r>",
+        "<!DOCTYPE r SYSTEM 'r.dtd' [<!ENTITY loop '&loop;'>]><r>&loop;</r>",
+    };
+    for (bool secure : {false, true}) {
+        Listening without(false, secure);
+        Listening with(true, secure);
+        with.record.inline_ = false;
+        for (const std::string& document : documents) {
+            const auto parse = [&](ZOLSAX2Parser& p) { p.parseString(ZOLString(document.c_str())); };
+            EXPECT_EQ(everything(without, parse), everything(with, parse)) << document;
+        }
+        EXPECT_EQ("&s;@2:60", with.record.skipped);
+        with.record.skipped.clear();
+    }
+}
+
+TEST(ZOLSAX2ParserSkippedEntities, SettingTakesEffectAtTheNextParseAlsoFromACallback)
+{
+    const std::string document = "<!DOCTYPE r SYSTEM 'r.dtd'><r>&e;</r>";
+    Listening::Record record;
+    ZOLMemoryLog log;
+    const StartElementCallback startListening = [](void* u, const char* name, const char** attributes) {
+        Trace::onStart(u, name, attributes);
+        static_cast<Listening::Record*>(static_cast<Trace*>(u))->parser->setSkippedEntityCallback(Listening::onSkipped);
+    };
+    ZOLSAX2Parser parser(static_cast<Trace*>(&record), &log, startListening, Trace::onEnd, Trace::onCharacters,
+                         Trace::onPI);
+    record.parser = &parser;
+    std::string traces;
+    for (int round = 0; round < 3; ++round) {
+        // The last round starts without: the callback sets it again, too late for that parse.
+        if (round == 2)
+            parser.setSkippedEntityCallback(nullptr);
+        record.events.clear();
+        parser.parseString(ZOLString(document.c_str()));
+        traces += record.str() + " ";
+    }
+    EXPECT_EQ("(r )r (r &e;@1:34)r (r )r ", traces);
 }

@@ -130,33 +130,92 @@ TEST(Robustness, LogThrowingFromTheErrorHandler)
 
 TEST(Robustness, ParserRecoversFromOutOfMemory)
 {
-    for (bool secure : {false, true}) {
-        ZOLMemoryLog log;
-        testsupport::Trace trace;
-        ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd,
-                             testsupport::Trace::onCharacters, testsupport::Trace::onPI);
-        parser.setSecureProcessing(secure);
-        ZOLString huge;
-        hostile::setText(huge, "<r a='" + std::string(8u << 20, 'v') + "'/>");
-        for (int round = 0; round < 3; ++round) {
-            failing::arm(1u << 20);
-            const std::string message = testsupport::thrownMessage([&] { parser.parseString(huge); });
-            failing::disarm();
-            EXPECT_EQ("[ZSAX_F0003] Xerces OutOfMemoryException", message);
-            EXPECT_LT(0u, failing::refusals());
-            // Right after: the same parser, its callbacks and its mode.
-            trace = testsupport::Trace();
-            parser.parseString(RICH);
-            EXPECT_EQ(RICH_TRACE, trace.str());
-            if (secure) {
-                const std::string refused = testsupport::thrownMessage(
-                    [&] { parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>"); });
-                EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", refused);
+    for (bool listen : {false, true}) {
+        for (bool secure : {false, true}) {
+            ZOLMemoryLog log;
+            testsupport::Trace trace;
+            ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd,
+                                 testsupport::Trace::onCharacters, testsupport::Trace::onPI);
+            parser.setSecureProcessing(secure);
+            // A listening parser validates documents with a DTD, so it runs out inside that.
+            const std::string doctype = listen ? "<!DOCTYPE r SYSTEM 'r.dtd'>" : "";
+            if (listen)
+                parser.setSkippedEntityCallback(testsupport::Trace::onSkipped);
+            ZOLString huge;
+            hostile::setText(huge, doctype + "<r a='" + std::string(8u << 20, 'v') + "'/>");
+            for (int round = 0; round < 3; ++round) {
+                failing::arm(1u << 20);
+                const std::string message = testsupport::thrownMessage([&] { parser.parseString(huge); });
+                failing::disarm();
+                EXPECT_EQ("[ZSAX_F0003] Xerces OutOfMemoryException", message);
+                EXPECT_LT(0u, failing::refusals());
+                // Right after: the same parser, its callbacks and its mode.
+                trace = testsupport::Trace();
+                parser.parseString(RICH);
+                EXPECT_EQ(RICH_TRACE, trace.str());
+                if (listen) {
+                    trace = testsupport::Trace();
+                    parser.parseString("<!DOCTYPE r SYSTEM 'r.dtd'><r>&e;</r>");
+                    EXPECT_EQ("(r &e;)r", trace.str());
+                }
+                if (secure) {
+                    const std::string refused = testsupport::thrownMessage([&] {
+                        parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>");
+                    });
+                    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", refused);
+                }
             }
+            log.clear();
+            parser.parseString("<r>\xC3\xA9</r>");
+            EXPECT_EQ("", testsupport::render(log));
         }
-        log.clear();
-        parser.parseString("<r>\xC3\xA9</r>");
-        EXPECT_EQ("", testsupport::render(log));
+    }
+}
+
+namespace {
+
+// A trace whose skipped-entity callback throws while armed.
+struct SkippedThrower : testsupport::Trace {
+    bool armed = false;
+    static void onSkipped(void* u, const char* name)
+    {
+        auto* t = static_cast<SkippedThrower*>(static_cast<testsupport::Trace*>(u));
+        if (t->armed)
+            throw std::runtime_error(std::string("skipped ") + name);
+        testsupport::Trace::onSkipped(u, name);
+    }
+};
+
+} // namespace
+
+TEST(Robustness, SkippedEntityCallbackThrowingInTextAndInAttributeValues)
+{
+    for (bool secure : {false, true}) {
+        SkippedThrower thrower;
+        ZOLMemoryLog log;
+        ZOLSAX2Parser parser(static_cast<testsupport::Trace*>(&thrower), &log, testsupport::Trace::onStart,
+                             testsupport::Trace::onEnd, testsupport::Trace::onCharacters, testsupport::Trace::onPI);
+        parser.setSecureProcessing(secure);
+        parser.setSkippedEntityCallback(SkippedThrower::onSkipped);
+        for (const char* document :
+             {"<!DOCTYPE r SYSTEM 'r.dtd'><r><p a='1' b='&e;' c='2'/></r>", "<!DOCTYPE r SYSTEM 'r.dtd'><r>t&e;</r>"}) {
+            thrower.armed = true;
+            std::string caught;
+            try {
+                parser.parseString(document);
+            } catch (const std::runtime_error& e) {
+                caught = e.what();
+            }
+            EXPECT_EQ("skipped e", caught);
+            EXPECT_TRUE(parser.getPosition().isEmpty());
+            // The same parser reads the next document in full, the start tag that was cut
+            // short leaving nothing behind.
+            thrower.armed = false;
+            static_cast<testsupport::Trace&>(thrower) = testsupport::Trace();
+            parser.parseString("<!DOCTYPE r SYSTEM 'r.dtd'><r><p a='1' b='2' c='3'/>&e;</r>");
+            EXPECT_EQ("(r (p a=1 b=2 c=3 )p&e;)r", thrower.str());
+            EXPECT_EQ(0u, log.size());
+        }
     }
 }
 

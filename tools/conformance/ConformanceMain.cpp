@@ -1,15 +1,20 @@
-// The conformance runner: ZOLSAX2Conformance xml|schema [--update] [--suite DIR]
-// [--expected FILE] [--show ID]. Exits 77 (skipped) when the suites are not there.
+// The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--update] [--suite DIR]
+// [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]. Exits 77 (skipped) when
+// the suites are not there.
 #include "SchemaConformance.h"
+#include "SkippedEntityEquivalence.h"
 #include "XmlConformance.h"
 
 #include <ZOLException.h>
 
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -17,13 +22,36 @@ constexpr int SKIPPED = 77;
 
 int usage()
 {
-    std::cerr << "usage: ZOLSAX2Conformance xml|schema [--update] [--suite DIR] [--expected FILE] [--show ID]\n"
+    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--update] [--suite DIR] [--expected FILE] [--show ID]\n"
+                 "                   [--skipped-entities] [--files LIST]\n"
+                 "  xml, schema      run that suite against its list of known differences\n"
+                 "  skipped          parse every XML suite document without and with a skipped-entity\n"
+                 "                   callback and compare everything the parser gives\n"
                  "  --suite DIR      the directory holding xmlconf/ and xsdtests/\n"
                  "  --expected FILE  the committed list of known differences\n"
                  "  --update         rewrite that list from this run instead of checking against it\n"
                  "  --show ID        run one test and print what it gave\n"
+                 "  --skipped-entities  xml: run with a skipped-entity callback set\n"
+                 "  --files LIST     skipped: the documents named in LIST, one path a line ('-': standard\n"
+                 "                   input), instead of the suite's\n"
                  "exit status: 0 as expected, 1 changed, 2 usage or failure, 77 suite absent (skipped)\n";
     return 2;
+}
+
+// The skipped-entity comparison over the documents listed in the file at list.
+int compareListed(const std::string& list)
+{
+    std::ifstream named(list);
+    std::istream& in = list == "-" ? std::cin : named;
+    if (!in) {
+        std::cerr << "ZOLSAX2Conformance: cannot read " << list << '\n';
+        return 2;
+    }
+    std::vector<std::pair<std::string, std::string>> documents;
+    for (std::string path; std::getline(in, path);)
+        if (!path.empty())
+            documents.emplace_back(path, path);
+    return SkippedEntityEquivalence::compare(documents, std::cout);
 }
 
 bool isDirectory(const std::string& path)
@@ -43,6 +71,8 @@ int main(int argc, char** argv)
     std::string expected;
     std::string show;
     bool update = false;
+    bool skippedEntities = false;
+    std::string files;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--update")
@@ -53,24 +83,32 @@ int main(int argc, char** argv)
             expected = argv[++i];
         else if (arg == "--show" && i + 1 < argc)
             show = argv[++i];
+        else if (arg == "--skipped-entities")
+            skippedEntities = true;
+        else if (arg == "--files" && i + 1 < argc)
+            files = argv[++i];
         else
             return usage();
     }
-    if (mode != "xml" && mode != "schema")
+    if (mode != "xml" && mode != "schema" && mode != "skipped")
         return usage();
-    const std::string needed = suite + (mode == "xml" ? "/xmlconf" : "/xsdtests");
-    if (!isDirectory(needed)) {
+    if (!files.empty() && mode != "skipped")
+        return usage();
+    const std::string needed = suite + (mode == "schema" ? "/xsdtests" : "/xmlconf");
+    if (files.empty() && !isDirectory(needed)) {
         std::cout << "SKIPPED: no conformance suite at " << needed
                   << " (set the CMake cache variable ZOLSAX2PARSER_CONFORMANCE_DIR to a copy)\n";
         return SKIPPED;
     }
     if (expected.empty())
         expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS) +
-                   (mode == "xml" ? "/xmlconf.expected" : "/xsdtests.expected");
+                   (mode == "schema" ? "/xsdtests.expected" : "/xmlconf.expected");
     try {
+        if (mode == "skipped")
+            return files.empty() ? SkippedEntityEquivalence::run(suite, std::cout) : compareListed(files);
         if (mode == "xml")
-            return show.empty() ? XmlConformance::run(suite, expected, update, std::cout)
-                                : XmlConformance::show(suite, show, std::cout);
+            return show.empty() ? XmlConformance::run(suite, expected, update, skippedEntities, std::cout)
+                                : XmlConformance::show(suite, show, skippedEntities, std::cout);
         return show.empty() ? SchemaConformance::run(suite, expected, update, std::cout)
                             : SchemaConformance::show(suite, show, std::cout);
     } catch (const std::exception& e) {

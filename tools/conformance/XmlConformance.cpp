@@ -10,6 +10,7 @@
 #include <ZOLMemoryLog.h>
 #include <ZOLSAX2Parser.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
@@ -25,7 +26,17 @@ struct Result {
     std::string canonical;
     std::string expectedCanonical;
     std::string log;
+    std::string skipped;
 };
+
+// What the skipped-entity callback heard in the current parse ("&name;" each); the parser
+// hands its callbacks the canonical writer, so this lives outside it.
+std::string skippedHeard;
+
+void onSkippedEntity(void*, const char* name)
+{
+    skippedHeard += std::string("&") + name + ";";
+}
 
 std::string readFile(const std::string& path)
 {
@@ -101,15 +112,19 @@ std::string reasonFor(const XmlTest& test, const std::string& scope, const Resul
 
 class Runner {
 public:
-    Runner()
+    explicit Runner(bool skippedEntities)
         : writer(canonical), parser(&writer, &log, CanonicalWriter::startElement, CanonicalWriter::endElement,
                                     CanonicalWriter::characters, CanonicalWriter::processingInstruction)
-    {}
+    {
+        if (skippedEntities)
+            parser.setSkippedEntityCallback(onSkippedEntity);
+    }
 
     Result parse(const XmlTest& test)
     {
         Result result;
         log.clear();
+        skippedHeard.clear();
         canonical.str(std::string());
         canonical.clear();
         try {
@@ -127,6 +142,7 @@ public:
         }
         for (const ZOLLogEvent& event : log.getEvents())
             result.log += std::string(event.getCode().chars()) + " " + event.getText().chars() + "\n";
+        result.skipped = skippedHeard;
         return result;
     }
 
@@ -186,7 +202,8 @@ const char* const HEADER = "Tests of the W3C XML conformance suite whose result 
 
 } // namespace
 
-int XmlConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out)
+int XmlConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool skippedEntities,
+                        std::ostream& out)
 {
     const std::string root = suiteDir + "/xmlconf/";
     const std::vector<XmlTest> tests = XmlCatalogue::read(root + "xmlconf.xml");
@@ -195,12 +212,14 @@ int XmlConformance::run(const std::string& suiteDir, const std::string& expected
         const std::size_t start = path.rfind("/xmlconf/") + 9;
         return path.substr(start, path.find('/', start) - start);
     };
-    Runner runner;
+    Runner runner(skippedEntities);
     Expectations actual;
+    int skipped = 0;
     std::map<std::string, Tally> byCollection, byScope;
     Tally total;
     for (const XmlTest& test : tests) {
         const Result result = runner.parse(test);
+        skipped += static_cast<int>(std::count(result.skipped.begin(), result.skipped.end(), '&'));
         const std::string scope = scopeOf(test);
         byCollection[collectionOf(test.path)].count(test, result);
         byScope[scope].count(test, result);
@@ -209,7 +228,10 @@ int XmlConformance::run(const std::string& suiteDir, const std::string& expected
             actual.add(test.id, result.outcome, reasonFor(test, scope, result));
     }
 
-    out << tests.size() << " tests in " << root << "xmlconf.xml\n\n";
+    out << tests.size() << " tests in " << root << "xmlconf.xml\n";
+    if (skippedEntities)
+        out << "with a skipped-entity callback set, which heard " << skipped << " entities\n";
+    out << '\n';
     printTallies(byCollection, "collection", out);
     out << '\n';
     printTallies(byScope, "scope", out);
@@ -220,18 +242,20 @@ int XmlConformance::run(const std::string& suiteDir, const std::string& expected
     return actual.settle(expectedPath, HEADER, update, out);
 }
 
-int XmlConformance::show(const std::string& suiteDir, const std::string& id, std::ostream& out)
+int XmlConformance::show(const std::string& suiteDir, const std::string& id, bool skippedEntities, std::ostream& out)
 {
     for (const XmlTest& test : XmlCatalogue::read(suiteDir + "/xmlconf/xmlconf.xml")) {
         if (test.id != id)
             continue;
-        Runner runner;
+        Runner runner(skippedEntities);
         const Result result = runner.parse(test);
         out << test.id << " " << test.type << " " << scopeOf(test) << " " << test.path
             << "\noutcome: " << result.outcome << "\n--- canonical\n"
             << result.canonical << "\n--- out/ file " << test.output << "\n"
             << result.expectedCanonical << "\n--- log\n"
             << result.log;
+        if (skippedEntities)
+            out << "--- skipped entities\n" << result.skipped << '\n';
         return 0;
     }
     out << "no test " << id << '\n';
