@@ -72,7 +72,7 @@ int CheckCommand::run()
             ++files;
             failed += reports[slot].ok ? 0 : 1;
         });
-    if (files != 1)
+    if (files != 1 || !line.filesFrom.empty())
         out << plural(files, "file") << ": " << files - failed << " ok, " << failed << " failed\n";
     return failed == 0 ? EXIT_OK : EXIT_FAILED;
 }

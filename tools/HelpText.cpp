@@ -34,7 +34,7 @@ Attributes keep the order the parser delivers them in. Fields are escaped
     {"check", "check FILE|-...", "report whether each input is well-formed",
      R"(Reports whether each input is well-formed XML: its problems, then one verdict
 line, "FILE: ok" or "FILE: failed", on standard output; a count at the end
-when there are several files.
+when there are several files or a --files-from list.
 )",
      R"(  zolsax2 check *.xml
   find . -name '*.xml' -print0 | zolsax2 check -q -0 --files-from -
@@ -45,7 +45,8 @@ when there are several files.
      R"(Validates each input against the schemas named by --schema: each file's
 problems, then one verdict line, "FILE validates" or "FILE fails to
 validate", on standard output; a count at the end when there are several
-files. Standard input is copied to a temporary file first.
+files or a --files-from list. Standard input is copied to a temporary file
+first.
 )",
      R"(  zolsax2 validate --schema urn:example:purchase-order po.xsd order.xml
   zolsax2 validate --schema '' note.xsd note.xml
@@ -145,7 +146,8 @@ error), one line each, the problems of a file before its verdict:
   FILE: ok | FILE: failed                   the verdict of check (events and
                                             count print "FILE: failed" only)
   FILE validates | FILE fails to validate   the verdict of validate
-  N files: ...                              the count, when there are several
+  N files: ...                              the count of check and validate,
+                                            with several files or a list
   FILE is the file the problem is in, LINE and COLUMN are in that file,
   counted from 1. An input is named as given (<stdin> for -), a schema as
   given to --schema, and any other file (an external entity, a DTD, a file

@@ -144,7 +144,7 @@ int ValidateCommand::run()
             ++files;
             failed += report.valid ? 0 : 1;
         });
-    if (files != 1)
+    if (files != 1 || !line.filesFrom.empty())
         out << plural(files, "file") << ": " << files - failed << " validate, " << failed << " fail to validate\n";
     return failed == 0 ? EXIT_OK : EXIT_FAILED;
 }
