@@ -137,9 +137,10 @@ bool SchemaFile::check(bool secure)
     if (!root.seen || !root.namespaceKnown)
         return true;
     if (root.localName != "schema" || root.elementNamespace != xsdNamespace) {
+        const std::string element = root.elementNamespace.empty() ? root.localName + " without namespace"
+                                                                  : "{" + root.elementNamespace + "}" + root.localName;
         log.addFinding(std::string(), root.line, root.column, "error",
-                       "not a schema: the document element is {" + root.elementNamespace + "}" + root.localName +
-                           ", not {" + xsdNamespace + "}schema");
+                       "not a schema: the document element is " + element + ", not {" + xsdNamespace + "}schema");
         return false;
     }
     if (root.hasTargetNamespace && !root.targetNamespace.empty() && expectedNamespace.empty()) {
