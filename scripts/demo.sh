@@ -21,6 +21,8 @@ show events --positions $ex/order-good.xml
 show check $ex/order-good.xml $ex/order-broken.xml
 show check -q $ex/order-good.xml $ex/order-broken.xml $ex/missing.xml
 show validate --schema urn:example:purchase-order $ex/purchase-order.xsd $ex/order-good.xml $ex/order-bad.xml
+show validate --schema urn:example:purchase-order $ex/purchase-order.xsd $ex/order-items.xml
+show validate --schema urn:example:invoice $ex/purchase-order.xsd $ex/order-good.xml $ex/order-bad.xml
 show count $ex/order-good.xml $ex/order-bad.xml $ex/order-broken.xml
 show messages 5
 

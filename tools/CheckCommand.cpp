@@ -18,11 +18,21 @@ namespace zolsax2 {
 
 namespace {
 
-// What one thread checks with: its own log and parser, made on the calling thread.
+// What one thread checks with: its own log and parser, made on the calling thread. The
+// parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    explicit Worker(bool secure) { parser.setSecureProcessing(secure); }
+    explicit Worker(bool secure)
+    {
+        parser.setSecureProcessing(secure);
+        parser.setSkippedEntityCallback(skippedEntity);
+    }
+    static void skippedEntity(void* worker, const char* name)
+    {
+        auto* self = static_cast<Worker*>(worker);
+        self->log.addSkippedEntity(name, self->parser);
+    }
     DiagnosticLog log;
-    ZOLSAX2Parser parser{nullptr, &log, nullptr, nullptr, nullptr, nullptr};
+    ZOLSAX2Parser parser{this, &log, nullptr, nullptr, nullptr, nullptr};
 };
 
 // The buffered output of one input.
@@ -62,7 +72,7 @@ int CheckCommand::run()
             ++files;
             failed += reports[slot].ok ? 0 : 1;
         });
-    if (files != 1)
+    if (files != 1 || !line.filesFrom.empty())
         out << plural(files, "file") << ": " << files - failed << " ok, " << failed << " failed\n";
     return failed == 0 ? EXIT_OK : EXIT_FAILED;
 }

@@ -26,6 +26,7 @@ const std::vector<Option> options = {
     {"--positions", "", 0, {"events"}},
     {"--canonical", "", 0, {"events"}},
     {"--schema", "", 2, {"validate"}},
+    {"--follow-hints", "", 0, {"validate"}},
     {"--secure", "", 0, fileCommands},
     {"--files-from", "", 1, fileCommands},
     {"--null", "-0", 0, fileCommands},
@@ -71,6 +72,21 @@ unsigned parseJobs(const std::string& spelled, const std::string& value)
     return jobs;
 }
 
+// The schemas of validate so far, the last one just added.
+void checkSchemas(const std::vector<CommandLine::Schema>& schemas)
+{
+    const CommandLine::Schema& added = schemas.back();
+    if (added.location.empty())
+        throw CommandLine::UsageError("--schema needs a location");
+    if (added.location == "-")
+        throw CommandLine::UsageError("--schema cannot read the schema from standard input");
+    const auto withoutNamespace = std::count_if(schemas.begin(), schemas.end(),
+                                                [](const CommandLine::Schema& s) { return s.targetNamespace.empty(); });
+    if (schemas.size() > 2 || (schemas.size() == 2 && withoutNamespace != 1))
+        throw CommandLine::UsageError(
+            "--schema takes one schema with a target namespace and one without ('' as NAMESPACE)");
+}
+
 } // namespace
 
 bool CommandLine::accepts(const std::string& command, const std::string& option)
@@ -113,8 +129,9 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
         const std::string name = option->name;
         const std::string spelled =
             attached ? arg.substr(0, arg.find('=') == std::string::npos ? 2 : arg.find('=')) : arg;
+        // --schema may come twice, once without a namespace; checkSchemas() says.
         if (std::any_of(given.begin(), given.end(), [&](const auto& g) { return g.first == name; }) &&
-            option->arguments > 0)
+            option->arguments > 0 && name != "--schema")
             throw UsageError(spelled + " given twice");
         given.emplace_back(name, spelled);
         if (!attached && option->arguments > 0) {
@@ -135,6 +152,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
             line.secure = true;
         } else if (name == "--quiet") {
             line.quiet = true;
+        } else if (name == "--follow-hints") {
+            line.followHints = true;
         } else if (name == "--null") {
             line.nullSeparated = true;
         } else if (name == "--jobs") {
@@ -144,8 +163,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
                 throw UsageError(spelled + " needs a file name");
             line.filesFrom = value;
         } else {
-            line.schemaNamespace = value;
-            line.schemaLocation = args[++i];
+            line.schemas.push_back({value, args[++i]});
+            checkSchemas(line.schemas);
         }
     }
     if (line.help || line.version)
@@ -161,9 +180,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
     const bool needsFile = line.command == "check" || line.command == "validate" || line.command == "count";
     if (needsFile && line.inputs.empty() && line.filesFrom.empty())
         throw UsageError(line.command + " needs at least one FILE or --files-from");
-    const bool schemaGiven =
-        std::any_of(given.begin(), given.end(), [](const auto& g) { return g.first == "--schema"; });
-    if (line.command == "validate" && !schemaGiven)
+    if (line.command == "validate" && line.schemas.empty())
         throw UsageError("validate needs --schema NAMESPACE LOCATION");
     if (line.command == "messages" && line.inputs.size() > 1)
         throw UsageError("messages takes at most one ID");

@@ -42,9 +42,16 @@ public:
     // its names with NUL instead of newline.
     std::string filesFrom;
     bool nullSeparated = false;
-    // The --schema pair of validate.
-    std::string schemaNamespace;
-    std::string schemaLocation;
+    // One --schema of validate: the target namespace (empty for a schema without one) and
+    // the location as given.
+    struct Schema {
+        std::string targetNamespace;
+        std::string location;
+    };
+    // The schemas of validate: one, or one with a target namespace and one without.
+    std::vector<Schema> schemas;
+    // validate --follow-hints: also follow the documents' own schema hints.
+    bool followHints = false;
 };
 
 } // namespace zolsax2

@@ -5,7 +5,8 @@
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
-#include <ZSAX.h>
+#include <ZOLLogLocation.h>
+#include <ZOLSAX2Parser.h>
 
 #include <cctype>
 
@@ -41,11 +42,10 @@ std::size_t readPosition(const std::string& text, std::size_t at, long& line, lo
     return i + 1;
 }
 
-// The codes of the records the reader's problems produce.
-bool isReaderCode(const std::string& code)
+// Reads "LINE:COLUMN", as getPosition() gives it.
+bool readBarePosition(const std::string& text, long& line, long& column)
 {
-    return code == ZSAX::SAX_PARSE_ERROR.getMessageCode().chars() ||
-           code == ZSAX::XML_UTF_DATAFORMAT_ERROR.getMessageCode().chars();
+    return readPosition("(" + text + ")", 0, line, column) == text.size() + 2;
 }
 
 } // namespace
@@ -75,7 +75,19 @@ DiagnosticLog::Record DiagnosticLog::fromText(const std::string& text, const std
 
 void DiagnosticLog::logEvent(const ZOLLogEvent& event)
 {
-    records.push_back(fromText(event.getText().chars(), event.getCode().chars(), event.getLevel()));
+    Record record = fromText(event.getText().chars(), event.getCode().chars(), event.getLevel());
+    const ZOLLogLocation* location = event.getLocation();
+    if (location != nullptr) {
+        // The text's position is where the reader was in the input; a problem of another
+        // entity (the schema, say) is at the location's own line and column.
+        record.file = location->getSystemId().chars();
+        record.line = location->getLine() > 0 && location->getColumn() > 0 ? location->getLine() : 0;
+        record.column = record.line > 0 ? location->getColumn() : 0;
+        const int reported = location->getReportedLevel();
+        if (reported >= ZOLLogEvent::LEVEL_WARNING)
+            record.severity = severityOfLevel(reported);
+    }
+    records.push_back(std::move(record));
 }
 
 void DiagnosticLog::addException(const ZOLException& exception)
@@ -90,10 +102,37 @@ void DiagnosticLog::addException(const ZOLException& exception)
 
 void DiagnosticLog::addProblem(const std::string& text)
 {
+    addFinding(std::string(), 0, 0, "fatal", text);
+}
+
+void DiagnosticLog::addFinding(const std::string& file, long line, long column, const char* severity,
+                               const std::string& text)
+{
     Record record;
-    record.severity = "fatal";
+    record.file = file;
+    record.line = line > 0 && column > 0 ? line : 0;
+    record.column = record.line > 0 ? column : 0;
+    record.severity = severity;
     record.text = text;
     records.push_back(record);
+}
+
+void DiagnosticLog::addSkippedEntity(const char* name, const ZOLSAX2Parser& parser)
+{
+    long line = 0;
+    long column = 0;
+    readBarePosition(parser.getPosition().chars(), line, column);
+    // The reader skips a reference to an entity it found no declaration of only when
+    // declarations it did not read (the external DTD, an external parameter entity) may
+    // hold one; an undeclared entity of a document without such is a fatal error instead.
+    const std::string text =
+        name[0] == '%'
+            ? "parameter entity '" + std::string(name + 1) +
+                  "' not expanded: external DTD content is not read, so entities it declares are unknown"
+            : "entity '" + std::string(name) +
+                  "' not expanded: it is not declared in the document, and the external DTD that may declare "
+                  "it is not read";
+    addFinding(std::string(), line, column, "warning", text);
 }
 
 std::string DiagnosticLog::codeOf(const ZOLException& exception)
@@ -105,53 +144,29 @@ std::string DiagnosticLog::codeOf(const ZOLException& exception)
     return message.substr(1, close - 1);
 }
 
-const DiagnosticLog::Record* DiagnosticLog::lastReaderRecord() const
+void DiagnosticLog::print(std::string& out, const SourceNames& names, std::set<std::string>* shown) const
 {
-    for (auto r = records.rbegin(); r != records.rend(); ++r) {
-        if (isReaderCode(r->code))
-            return &*r;
-    }
-    return nullptr;
+    print(records, out, names, shown);
 }
 
-void DiagnosticLog::settleParse(bool failed)
+void DiagnosticLog::print(const std::vector<Record>& records, std::string& out, const SourceNames& names,
+                          std::set<std::string>* shown)
 {
-    const Record* last = failed ? lastReaderRecord() : nullptr;
-    for (Record& r : records) {
-        if (!isReaderCode(r.code))
-            continue;
-        // A record at the spot where the parse stopped is part of the failure (a refused
-        // entity, say); the reader's warnings elsewhere did not stop it.
-        const bool atStop = last != nullptr && r.line == last->line && r.column == last->column;
-        r.severity = &r == last ? "fatal" : atStop ? "error" : "warning";
-    }
-}
-
-void DiagnosticLog::settleValidation(bool valid, const DiagnosticLog& plain)
-{
-    for (Record& r : records) {
-        if (!isReaderCode(r.code))
-            continue;
-        r.severity = valid ? "warning" : "error";
-        for (const Record& p : plain.records) {
-            if (!valid && p.code == r.code && p.text == r.text && p.line == r.line && p.column == r.column)
-                r.severity = p.severity;
-        }
-    }
-}
-
-void DiagnosticLog::print(std::string& out, const SourceNames& names) const
-{
+    std::string line;
     for (const Record& r : records) {
-        Escape::append(out, names.inputName(), Escape::KEEP);
-        out += ':';
+        line.clear();
+        Escape::append(line, names.nameOf(r.file), Escape::KEEP);
+        line += ':';
         if (r.line > 0)
-            out += std::to_string(r.line) + ':' + std::to_string(r.column) + ':';
-        out += ' ' + r.severity + ": ";
-        Escape::append(out, names.rewrite(r.text), Escape::KEEP);
+            line += std::to_string(r.line) + ':' + std::to_string(r.column) + ':';
+        line += ' ' + r.severity + ": ";
+        Escape::append(line, names.rewrite(r.text, r.file), Escape::KEEP);
         if (!r.code.empty())
-            out += " [" + r.code + ']';
-        out += '\n';
+            line += " [" + r.code + ']';
+        line += '\n';
+        if (shown != nullptr && !names.isInput(r.file) && !shown->insert(line).second)
+            continue;
+        out += line;
     }
 }
 

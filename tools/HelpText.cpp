@@ -34,20 +34,22 @@ Attributes keep the order the parser delivers them in. Fields are escaped
     {"check", "check FILE|-...", "report whether each input is well-formed",
      R"(Reports whether each input is well-formed XML: its problems, then one verdict
 line, "FILE: ok" or "FILE: failed", on standard output; a count at the end
-when there are several files.
+when there are several files or a --files-from list.
 )",
      R"(  zolsax2 check *.xml
   find . -name '*.xml' -print0 | zolsax2 check -q -0 --files-from -
 )"},
     {"validate", "validate --schema NAMESPACE LOCATION FILE|-...",
      "validate each input against the XML Schema at\n                        LOCATION for the target namespace "
-     "NAMESPACE",
-     R"(Validates each input against the XML Schema at LOCATION for the target
-namespace NAMESPACE: its problems, then one verdict line, "FILE validates" or
-"FILE fails to validate", on standard output; a count at the end when there
-are several files. Standard input is copied to a temporary file first.
+     "NAMESPACE, and only\n                        against it",
+     R"(Validates each input against the schemas named by --schema: each file's
+problems, then one verdict line, "FILE validates" or "FILE fails to
+validate", on standard output; a count at the end when there are several
+files or a --files-from list. Standard input is copied to a temporary file
+first.
 )",
      R"(  zolsax2 validate --schema urn:example:purchase-order po.xsd order.xml
+  zolsax2 validate --schema '' note.xsd note.xml
   zolsax2 validate -q -j 4 --schema urn:x x.xsd --files-from list.txt
 )"},
     {"count", "count FILE|-...",
@@ -117,8 +119,15 @@ const std::vector<OptionHelp> optionHelp = {
 )"},
     {"--schema", "validate",
      R"(  --schema NAMESPACE LOCATION
-                        the schema; a relative LOCATION is taken from the
-                        current directory, a URL is passed on unchanged
+                        the schema for the target namespace NAMESPACE; ''
+                        for a schema without one; give it twice for one of
+                        each; a relative LOCATION is taken from the current
+                        directory, a URL is passed on unchanged
+)"},
+    {"--follow-hints", "validate",
+     R"(  --follow-hints        also load the schemas that documents name in their
+                        xsi:schemaLocation hints, for the namespaces the
+                        named schemas do not cover
 )"},
     {"--help", "Other",
      R"(  -h, --help            print this help (with a command: that command's) and
@@ -137,25 +146,44 @@ error), one line each, the problems of a file before its verdict:
   FILE: ok | FILE: failed                   the verdict of check (events and
                                             count print "FILE: failed" only)
   FILE validates | FILE fails to validate   the verdict of validate
-  N files: ...                              the count, when there are several
-  FILE is the input as given, <stdin> for -. Lines and columns count from 1.
+  N files: ...                              the count of check and validate,
+                                            with several files or a list
+  FILE is the file the problem is in, LINE and COLUMN are in that file,
+  counted from 1. An input is named as given (<stdin> for -), a schema as
+  given to --schema, and any other file (an external entity, a DTD, a file
+  a schema includes) by its path from the current directory, or by its
+  absolute path or URL when it lies outside the current directory's tree.
+  An error in an entity of data/with-entity.xml, say:
+    $ zolsax2 check data/with-entity.xml
+    data/entities/first.ent:3:23: fatal: expected end of tag 'body' [ZSAX_W0001]
+    data/with-entity.xml: failed
+  SEVERITY is how the reader classed the problem: warning (it read on and
+  the verdict stands), error (the file fails; the reader read on) or fatal
+  (it stopped there).
   CODE is the library's message ('zolsax2 messages CODE'); problems zolsax2
   finds itself have none: an input it cannot read gives the system's reason
   ("FILE: fatal: cannot read: No such file or directory"). A parse that fails
   ends in the library's ZSAX_F0005 (Failed to parse XML file); the verdict
   line stands for it.
-  SEVERITY is warning, error or fatal. The library logs every problem the
-  reader reports at one level, so zolsax2 derives it from the outcome:
-  - in a parse that succeeded, every record is a warning;
-  - in a parse that failed, the last reader record is fatal (it stopped the
-    parse), earlier records at the same position are errors (a refusal of
-    --secure, say), the others warnings;
-  - in a validation that passed, every record is a warning; in one that
-    failed, records are errors, except those a plain parse of the same file
-    reports too, which keep its severity (the well-formedness error that
-    stopped it is fatal, remarks on the DTD are warnings).
-  A schema that cannot be loaded is a warning and leaves nothing to validate
-  against: the file then validates. Check the warnings of a validation.
+)";
+
+const char* const VALIDATION = R"(Validation answers for the named schemas only: "FILE validates" means the
+file was checked against them. A file fails when it is not valid, when a
+named schema cannot be used, or when its document element is in a namespace
+that no named schema is for. The documents' own schema hints
+(xsi:schemaLocation, xsi:noNamespaceSchemaLocation) are ignored unless
+--follow-hints is given, and a hint never stands in for a named schema.
+Each local schema is looked at once before the run: one that is missing,
+unreadable, empty, not XML, not a schema or for another namespace than named
+is reported once, against its own name, and every file fails unread. Each
+job loads the schemas once for all its files. A problem inside a schema, or
+in another file that the inputs share, is printed the first time only.
+A schema that is missing, say:
+  $ zolsax2 validate --schema urn:example:a a.xsd x.xml y.xml
+  a.xsd: fatal: cannot read: No such file or directory
+  x.xml fails to validate
+  y.xml fails to validate
+  2 files: 0 validate, 2 fail to validate
 )";
 
 const char* const ESCAPES = R"(Escapes: no name or text reaches the output raw if a terminal could act on
@@ -173,10 +201,10 @@ it or it could start a line:
 
 const char* const EXIT_STATUS = R"(Exit status:
   0  every input succeeded
-  1  an input was not well-formed, not valid or not readable (or a message ID
-     is unknown)
-  2  usage error, including a schema LOCATION that is a missing local file and
-     a --files-from LIST that cannot be read
+  1  an input was not well-formed, not valid or not readable, or a schema
+     could not be used (or a message ID is unknown)
+  2  usage error: a malformed command line, or a --files-from LIST that
+     cannot be read
 )";
 
 const CommandHelp& findCommand(const std::string& name)
@@ -210,7 +238,7 @@ std::string HelpText::full()
     }
     text += "\nProgress is shown on standard error when it is a terminal and a run over\n"
             "several files takes more than a second.\n\n";
-    text += std::string(DIAGNOSTICS) + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\nExamples:\n";
+    text += std::string(DIAGNOSTICS) + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\nExamples:\n";
     for (const CommandHelp& c : commandHelp)
         text += c.examples;
     return text;
@@ -227,6 +255,8 @@ std::string HelpText::of(const std::string& command)
         if (CommandLine::accepts(c.name, o.name))
             text += o.text;
     }
+    if (command == "validate")
+        text += std::string("\n") + VALIDATION;
     text += std::string("\nExamples:\n") + c.examples +
             "\nThe diagnostic format, the escapes and the exit status: 'zolsax2 --help'.\n";
     return text;

@@ -146,20 +146,16 @@ bool InputFile::parse(ZOLSAX2Parser& parser, DiagnosticLog& log, std::istream& i
             parser.parseString(string);
         }
     } catch (const ZOLException& e) {
-        log.settleParse(true);
         if (DiagnosticLog::codeOf(e) != ZSAX::XML_PARSE_FAILED.getMessageCode().chars())
             log.addException(e);
         return false;
     } catch (const std::bad_alloc&) {
-        log.settleParse(true);
         log.addProblem("out of memory");
         return false;
     } catch (const std::exception& e) {
-        log.settleParse(true);
         log.addProblem(e.what());
         return false;
     }
-    log.settleParse(false);
     return true;
 }
 

@@ -45,7 +45,7 @@ public:
     // Copies standard input (in) into a private temporary file, removed with this object,
     // so that what takes only a path can read it; false with problem() set on failure.
     bool spool(std::istream& in);
-    // Parses the input with parser and collects its records in log, settled; false when it
+    // Parses the input with parser and collects its records in log; false when it
     // could not be read or the parse failed. Standard input is the process's own when in is
     // std::cin, else the whole of in. The library's closing ZSAX_F0005 is left out: the
     // verdict line stands for it. Other exceptions, out of memory included, become fatal

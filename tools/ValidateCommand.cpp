@@ -7,73 +7,47 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "SchemaFile.h"
 #include "SourceNames.h"
 
 #include <ZOLFile.h>
-#include <ZOLSAX2Parser.h>
 #include <ZOLSAX2Validator.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <ostream>
-#include <system_error>
+#include <set>
 #include <vector>
 
 namespace zolsax2 {
 
 namespace {
 
-// A location with a URL scheme ("http:", "file:", ...) rather than a local path.
-bool isUrl(const std::string& location)
-{
-    const std::size_t colon = location.find(':');
-    if (colon == std::string::npos || colon < 2)
-        return false;
-    for (std::size_t i = 0; i < colon; ++i) {
-        const char c = location[i];
-        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')))
-            return false;
-    }
-    return true;
-}
+using Schemas = std::vector<std::unique_ptr<SchemaFile>>;
 
-// The file URL of an absolute path, with the bytes the reader's list would split on escaped.
-std::string fileUrl(const std::string& path)
-{
-    std::string url = "file://";
-    for (char c : path) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '%') {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
-            url += escaped;
-        } else {
-            url += c;
-        }
-    }
-    return url;
-}
-
-// What one thread validates with, made on the calling thread. The plain parser reads a
-// file that failed again, to tell its well-formedness errors and warnings from the
-// validator's errors.
+// What one thread validates with, made on the calling thread: a strict validator that
+// keeps the schemas' grammar for all the files it validates.
 struct Worker {
-    Worker(bool secure, const std::string& schemaNamespace, const std::string& location)
+    Worker(const CommandLine& line, const Schemas& schemas)
     {
-        validator.setSecureProcessing(secure);
-        validator.addSchemaLocation(schemaNamespace.c_str(), location.c_str());
-        plainParser.setSecureProcessing(secure);
+        validator.setSecureProcessing(line.secure);
+        validator.setStrictValidation(true, line.followHints);
+        validator.setSchemaCaching(true);
+        for (const auto& schema : schemas) {
+            if (schema->targetNamespace().empty())
+                validator.addNoNamespaceSchemaLocation(schema->location().c_str());
+            else
+                validator.addSchemaLocation(schema->targetNamespace().c_str(), schema->location().c_str());
+        }
     }
     DiagnosticLog log;
     ZOLSAX2Validator validator{&log};
-    DiagnosticLog plainLog;
-    ZOLSAX2Parser plainParser{nullptr, &plainLog, nullptr, nullptr, nullptr, nullptr};
 };
 
+// The result of one input, printed in input order.
 struct Report {
-    std::string text;
+    std::vector<DiagnosticLog::Record> records;
+    SourceNames names{std::string()};
     bool valid = false;
 };
 
@@ -89,70 +63,88 @@ bool validate(Worker& worker, InputFile& input, std::istream& in)
         worker.log.addProblem(input.problem());
         return false;
     }
-    bool valid = false;
     try {
-        valid = worker.validator.validate(ZOLFile(input.path().c_str()));
+        return worker.validator.validate(ZOLFile(input.path().c_str()));
     } catch (const std::bad_alloc&) {
         worker.log.addProblem("out of memory");
-        return false;
     } catch (const std::exception& e) {
         worker.log.addProblem(e.what());
-        return false;
     }
-    worker.plainLog.clear();
-    if (!valid)
-        input.parse(worker.plainParser, worker.plainLog, in);
-    worker.log.settleValidation(valid, worker.plainLog);
-    return valid;
+    return false;
+}
+
+// The reader gives no entity for a schema it could not open ("unable to open primary
+// document entity 'S'"); such a record belongs to the schema it quotes, not to the input.
+void ownSchemaRecords(std::vector<DiagnosticLog::Record>& records, const Schemas& schemas)
+{
+    for (DiagnosticLog::Record& r : records) {
+        for (const auto& schema : schemas) {
+            if (r.file.empty() && r.text.find("'" + schema->location() + "'") != std::string::npos)
+                r.file = schema->location();
+        }
+    }
 }
 
 } // namespace
 
-std::string ValidateCommand::schemaLocation(const std::string& given)
-{
-    if (isUrl(given))
-        return given;
-    std::error_code ec;
-    if (!std::filesystem::exists(given, ec) || std::filesystem::is_directory(given, ec))
-        throw CommandLine::UsageError("schema not found: " + given);
-    const std::string location = std::filesystem::absolute(given).lexically_normal().string();
-    return location.find_first_of(" \t\r\n") != std::string::npos ? fileUrl(location) : location;
-}
-
 int ValidateCommand::run()
 {
-    const std::string location = schemaLocation(line.schemaLocation);
     InputList inputs = openInputs();
-    const std::size_t jobs = workerCount(inputs);
+    // The schemas' own problems, printed once before any input; each input then fails
+    // without being read by a validator, since there is nothing to validate it against.
+    Schemas schemas;
+    bool schemasServe = true;
+    for (const CommandLine::Schema& s : line.schemas) {
+        schemas.push_back(std::make_unique<SchemaFile>(s.location, s.targetNamespace));
+        schemasServe = schemas.back()->check(line.secure) && schemasServe;
+        std::string problems;
+        schemas.back()->problems().print(problems, schemas.back()->names());
+        out << problems;
+    }
+
+    const std::size_t jobs = schemasServe ? workerCount(inputs) : 1;
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
-    for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure, line.schemaNamespace, location));
+    for (std::size_t w = 0; schemasServe && w < jobs; ++w)
+        workers.push_back(std::make_unique<Worker>(line, schemas));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
+    // The lines of problems in shared files (the schema) printed so far.
+    std::set<std::string> shown;
     std::size_t files = 0;
     std::size_t failed = 0;
     runner.run(
         inputs, progress,
         [&](std::size_t w, std::size_t slot, const std::string& name) {
-            Worker& worker = *workers[w];
             Report& report = reports[slot];
             InputFile input(name);
-            report.valid = validate(worker, input, in);
-            report.text.clear();
-            SourceNames names = input.names();
-            names.add(location, line.schemaLocation);
-            worker.log.print(report.text, names);
-            if (!report.valid || !line.quiet)
-                report.text +=
-                    Escape::text(input.names().inputName()) + (report.valid ? " validates\n" : " fails to validate\n");
+            report.records.clear();
+            if (schemasServe) {
+                Worker& worker = *workers[w];
+                report.valid = validate(worker, input, in);
+                report.records = worker.log.getRecords();
+                ownSchemaRecords(report.records, schemas);
+            } else {
+                report.valid = false;
+                if (!input.problem().empty())
+                    report.records.push_back({std::string(), 0, 0, "fatal", input.problem(), std::string()});
+            }
+            report.names = input.names();
+            for (const auto& schema : schemas)
+                schema->addNames(report.names);
         },
         [&](std::size_t slot, const std::string&) {
-            out << reports[slot].text;
+            const Report& report = reports[slot];
+            std::string text;
+            DiagnosticLog::print(report.records, text, report.names, &shown);
+            if (!report.valid || !line.quiet)
+                text +=
+                    Escape::text(report.names.inputName()) + (report.valid ? " validates\n" : " fails to validate\n");
+            out << text;
             ++files;
-            failed += reports[slot].valid ? 0 : 1;
+            failed += report.valid ? 0 : 1;
         });
-    if (files != 1)
+    if (files != 1 || !line.filesFrom.empty())
         out << plural(files, "file") << ": " << files - failed << " validate, " << failed << " fail to validate\n";
     return failed == 0 ? EXIT_OK : EXIT_FAILED;
 }

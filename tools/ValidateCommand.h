@@ -3,24 +3,19 @@
 
 #include "Command.h"
 
-#include <string>
-
 namespace zolsax2 {
 
-// zolsax2 validate: each input against one schema. Each file's records, then its verdict
-// "FILE validates" or "FILE fails to validate", go to out; a count follows when there are
-// several files. Standard input is spooled to a temporary file, as the validator reads
-// files only.
+// zolsax2 validate: each input against the schemas named by --schema, and only those: the
+// validator is strict (an input whose schema did not load, or whose document element is
+// in a namespace no named schema is for, fails) and follows the documents' own schema
+// hints only with --follow-hints. The schemas are looked at once before the run and loaded
+// once per worker (schema caching). Each file's records, then its verdict "FILE validates"
+// or "FILE fails to validate", go to out; a count follows when there are several files.
+// Standard input is spooled to a temporary file, as the validator reads files only.
 class ValidateCommand : public Command {
 public:
     using Command::Command;
     int run() override;
-
-    // The location to give the validator for the schema the user named: a URL as it is, a
-    // local path made absolute (the reader would take it from each document's folder) and
-    // percent-encoded where the reader's blank-separated list needs it. Throws
-    // CommandLine::UsageError for a local file that does not exist.
-    static std::string schemaLocation(const std::string& given);
 };
 
 } // namespace zolsax2

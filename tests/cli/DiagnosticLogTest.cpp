@@ -1,84 +1,107 @@
-// Records of the tool: the position taken out of the catalogue texts and the severity
-// derived from the outcome of the parse.
+// Records of the tool: file, position and severity from the location data the library
+// attaches, a fallback for records without it, names the user knows, and problems of a
+// shared file printed once.
 #include <DiagnosticLog.h>
 #include <SourceNames.h>
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 
 namespace {
 
 using zolsax2::DiagnosticLog;
 
-void logReader(DiagnosticLog& log, const char* text)
+// A reader record at file:line:column, classed by the reader as reported.
+void logAt(DiagnosticLog& log, const char* file, long line, long column, int reported, const std::string& text)
 {
-    log.logEvent(ZOLLogEvent(text, "ZSAX_W0001", ZOLLogEvent::LEVEL_WARNING, ""));
+    ZOLLogEvent event(("(99:99): " + text).c_str(), "ZSAX_W0001", ZOLLogEvent::LEVEL_WARNING, "");
+    event.setLocation(ZOLLogLocation(file, line, column, reported));
+    log.logEvent(event);
 }
 
-std::string printed(const DiagnosticLog& log)
+std::string printed(const DiagnosticLog& log, std::set<std::string>* shown = nullptr)
 {
+    zolsax2::SourceNames names("in.xml");
+    names.add("/abs/in.xml", "in.xml");
+    names.add("/abs/po.xsd", "schemas/po.xsd");
     std::string out;
-    log.print(out, zolsax2::SourceNames("f.xml"));
+    log.print(out, names, shown);
     return out;
 }
 
 } // namespace
 
-TEST(DiagnosticLog, FailedParseEndsWithTheFatalRecordAndTheFailure)
+TEST(DiagnosticLog, FileLineColumnAndSeverityComeFromTheLocation)
 {
     DiagnosticLog log;
-    logReader(log, "(1:2): a remark");
-    logReader(log, "(4:7): entity refused");
-    logReader(log, "(4:7): the stop");
-    log.settleParse(true);
-    log.addException(ZOLException("[ZSAX_F0004] Xerces XMLException: gone"));
-    EXPECT_EQ(printed(log), "f.xml:1:2: warning: a remark [ZSAX_W0001]\n"
-                            "f.xml:4:7: error: entity refused [ZSAX_W0001]\n"
-                            "f.xml:4:7: fatal: the stop [ZSAX_W0001]\n"
-                            "f.xml: fatal: Xerces XMLException: gone [ZSAX_F0004]\n");
+    logAt(log, "/abs/in.xml", 2, 5, ZOLLogEvent::LEVEL_WARNING, "a remark");
+    logAt(log, "/abs/po.xsd", 1510, 42, ZOLLogEvent::LEVEL_ERROR, "element 'info' declared more than once");
+    logAt(log, "", 0, 0, ZOLLogEvent::LEVEL_FATAL, "unable to open primary document entity '/abs/in.xml'");
+    logAt(log, "/abs/po.xsd", 0, 0, ZOLLogEvent::LEVEL_ERROR, "schema '/abs/po.xsd' could not be loaded");
+    // Without location data: the text's position and the catalogue's level.
+    log.logEvent(ZOLLogEvent("(7:3): old style", "ZSAX_W0001", ZOLLogEvent::LEVEL_WARNING, ""));
+    log.logEvent(ZOLLogEvent("Xerces XMLException: gone", "ZSAX_F0004", ZOLLogEvent::LEVEL_FATAL, ""));
+    log.addException(ZOLException("[ZSAX_F0003] Xerces OutOfMemoryException"));
+    EXPECT_EQ(printed(log), "in.xml:2:5: warning: a remark [ZSAX_W0001]\n"
+                            "schemas/po.xsd:1510:42: error: element 'info' declared more than once [ZSAX_W0001]\n"
+                            "in.xml: fatal: unable to open primary document entity 'in.xml' [ZSAX_W0001]\n"
+                            "schemas/po.xsd: error: schema 'schemas/po.xsd' could not be loaded [ZSAX_W0001]\n"
+                            "in.xml:7:3: warning: old style [ZSAX_W0001]\n"
+                            "in.xml: fatal: Xerces XMLException: gone [ZSAX_F0004]\n"
+                            "in.xml: fatal: Xerces OutOfMemoryException [ZSAX_F0003]\n");
+}
+
+TEST(DiagnosticLog, OtherFilesAreNamedFromTheCurrentDirectory)
+{
+    const std::string here = std::filesystem::current_path().string();
+    const std::string parent = std::filesystem::current_path().parent_path().string();
+    DiagnosticLog log;
+    logAt(log, (here + "/sub/ent.xml").c_str(), 3, 3, ZOLLogEvent::LEVEL_FATAL, "in a subfolder");
+    logAt(log, ("file://" + here + "/a%20b.dtd").c_str(), 1, 2, ZOLLogEvent::LEVEL_WARNING, "a file URL");
+    logAt(log, "/nowhere-near/x.ent", 1, 1, ZOLLogEvent::LEVEL_WARNING, "only the root in common");
+    logAt(log, "http://example.org/x.xsd", 4, 1, ZOLLogEvent::LEVEL_ERROR, "a URL");
+    std::string expected = "sub/ent.xml:3:3: fatal: in a subfolder [ZSAX_W0001]\n"
+                           "a b.dtd:1:2: warning: a file URL [ZSAX_W0001]\n"
+                           "/nowhere-near/x.ent:1:1: warning: only the root in common [ZSAX_W0001]\n"
+                           "http://example.org/x.xsd:4:1: error: a URL [ZSAX_W0001]\n";
+    if (parent != "/") {
+        logAt(log, (parent + "/sibling.ent").c_str(), 5, 6, ZOLLogEvent::LEVEL_ERROR, "next door");
+        expected += "../sibling.ent:5:6: error: next door [ZSAX_W0001]\n";
+    }
+    EXPECT_EQ(printed(log), expected);
 }
 
 TEST(DiagnosticLog, OneRecordOneLineWithTheNamesTheUserGave)
 {
     DiagnosticLog log;
-    logReader(log, "(1:1): unable to open '/abs/in\nput.xml' or \"/abs/in\nput.xml\"; /abs/in\nput.xml\x1b");
+    logAt(log, "/abs/in\nput.xml", 1, 1, ZOLLogEvent::LEVEL_FATAL,
+          "unable to open '/abs/in\nput.xml' or \"/abs/in\nput.xml\"; /abs/in\nput.xml\x1b");
     log.addException(ZOLException("broken\r\nreader"));
     zolsax2::SourceNames names("in\nput.xml");
     names.add("/abs/in\nput.xml", "in\nput.xml");
     std::string out;
     log.print(out, names);
-    EXPECT_EQ(out, "in\\nput.xml:1:1: warning: unable to open 'in\\nput.xml' or \"in\\nput.xml\"; "
+    EXPECT_EQ(out, "in\\nput.xml:1:1: fatal: unable to open 'in\\nput.xml' or \"in\\nput.xml\"; "
                    "/abs/in\\nput.xml\\x1b [ZSAX_W0001]\n"
                    "in\\nput.xml: fatal: broken\\r\\nreader\n");
 }
 
-TEST(DiagnosticLog, FailedValidationTakesSeveritiesFromThePlainParse)
+TEST(DiagnosticLog, ProblemsOfASharedFileArePrintedOnce)
 {
-    DiagnosticLog plain;
-    logReader(plain, "(2:1): dtd remark");
-    logReader(plain, "(9:3): not well-formed");
-    plain.settleParse(true);
     DiagnosticLog log;
-    logReader(log, "(2:1): dtd remark");
-    logReader(log, "(5:5): not valid");
-    logReader(log, "(9:3): not well-formed");
-    log.settleValidation(false, plain);
-    EXPECT_EQ(printed(log), "f.xml:2:1: warning: dtd remark [ZSAX_W0001]\n"
-                            "f.xml:5:5: error: not valid [ZSAX_W0001]\n"
-                            "f.xml:9:3: fatal: not well-formed [ZSAX_W0001]\n");
-}
-
-TEST(DiagnosticLog, PassedValidationHasWarningsOnly)
-{
-    DiagnosticLog plain;
-    logReader(plain, "(9:3): not well-formed");
-    plain.settleParse(true);
-    DiagnosticLog log;
-    logReader(log, "(9:3): not well-formed");
-    log.settleValidation(true, plain);
-    EXPECT_EQ(printed(log), "f.xml:9:3: warning: not well-formed [ZSAX_W0001]\n");
+    logAt(log, "/abs/po.xsd", 9, 61, ZOLLogEvent::LEVEL_ERROR, "declared more than once");
+    logAt(log, "/abs/in.xml", 2, 88, ZOLLogEvent::LEVEL_ERROR, "invalid value");
+    std::set<std::string> shown;
+    EXPECT_EQ(printed(log, &shown), "schemas/po.xsd:9:61: error: declared more than once [ZSAX_W0001]\n"
+                                    "in.xml:2:88: error: invalid value [ZSAX_W0001]\n");
+    EXPECT_EQ(printed(log, &shown), "in.xml:2:88: error: invalid value [ZSAX_W0001]\n");
+    EXPECT_EQ(printed(log), "schemas/po.xsd:9:61: error: declared more than once [ZSAX_W0001]\n"
+                            "in.xml:2:88: error: invalid value [ZSAX_W0001]\n");
 }

@@ -88,8 +88,12 @@ TEST(ToolInput, FilesFromAListByLineOrByNulAfterTheArguments)
     EXPECT_EQ(runTool({"check", "-j2", good, "-0", "--files-from", "-"}, broken + '\0' + good + '\0').out, expected);
     // A list names files as they are: "-" is a file of that name, not standard input.
     EXPECT_EQ(runTool({"check", "--files-from", "-"}, "-\n").out,
-              "./-: fatal: cannot read: No such file or directory\n./-: failed\n");
+              "./-: fatal: cannot read: No such file or directory\n./-: failed\n1 file: 0 ok, 1 failed\n");
     EXPECT_EQ(runTool({"check", "--files-from", "-"}, "").out, "0 files: 0 ok, 0 failed\n");
+    // A list always ends with the count, so scripts that merge the outputs of lists find it.
+    EXPECT_EQ(runTool({"check", "-q", "--files-from", "-"}, good + "\n").out, "1 file: 1 ok, 0 failed\n");
+    EXPECT_EQ(runTool({"validate", "-q", "--schema", ns, po("purchase-order.xsd"), "--files-from", "-"}, good).out,
+              "1 file: 1 validate, 0 fail to validate\n");
 }
 
 TEST(ToolInput, HostileFileNamesCannotForgeLinesOrReachTheTerminal)

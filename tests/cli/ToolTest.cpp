@@ -93,50 +93,6 @@ TEST(ToolQuiet, OnlyProblemsFailuresAndTheCount)
                      "        15          6          197      1  TIME  RATE  total\n");
 }
 
-TEST(ToolValidate, RelativeSchemaIsTakenFromTheCurrentDirectory)
-{
-    testsupport::ScratchDir dir;
-    // The document lies elsewhere, so a location resolved against it would not be found.
-    const std::string doc = dir.write("order.xml", "<purchaseOrder xmlns='urn:example:purchase-order'/>");
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir((examples + "/purchase-order").c_str()), 0);
-    const Result r = runTool({"validate", "--schema", ns, "purchase-order.xsd", doc});
-    ASSERT_EQ(chdir(previous), 0);
-    EXPECT_EQ(r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1), doc + " fails to validate\n");
-    EXPECT_EQ(r.out.find("unable to open"), std::string::npos) << r.out;
-}
-
-TEST(ToolValidate, SchemaPathWithBlanksIsFound)
-{
-    testsupport::ScratchDir dir;
-    const std::string schema = dir.write("po 100%.xsd", readFile(po("purchase-order.xsd")));
-    const Result r = runTool({"validate", "--schema", ns, schema, po("order-bad.xml")});
-    EXPECT_EQ(
-        r.out.substr(0, r.out.find('\n') + 1),
-        "examples/purchase-order/order-bad.xml:2:88: error: invalid gYearMonth value '30.11.2026' [ZSAX_W0001]\n");
-}
-
-TEST(ToolValidate, MessagesNameTheSchemaAsGiven)
-{
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(examples.c_str()), 0);
-    const Result r = runTool({"validate", "--schema", "urn:other", "purchase-order/purchase-order.xsd", "-"},
-                             "<a xmlns='urn:other'/>");
-    ASSERT_EQ(chdir(previous), 0);
-    EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1),
-              "<stdin>:1:23: error: schema document 'purchase-order/purchase-order.xsd' has different target namespace "
-              "from the one specified in instance document 'urn:other' [ZSAX_W0001]\n");
-}
-
-TEST(ToolValidate, SchemaUrlIsPassedOnUnchecked)
-{
-    const Result r = runTool({"validate", "--schema", ns, "file:///no/such/schema.xsd", po("order-good.xml")});
-    EXPECT_NE(r.status, 2);
-    EXPECT_NE(r.out.find("'file:///no/such/schema.xsd'"), std::string::npos) << r.out;
-}
-
 TEST(ToolMessages, OneMessageByIdentifierOrCodeAndUnknownOnesFail)
 {
     const std::string line = "5\tZSAX_F0005\tFATAL\tFailed to parse XML file: {0}\n";
@@ -183,8 +139,13 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndAHint)
         {{"events", "--positions", "--canonical"}, "--positions and --canonical exclude each other"},
         {{"validate", "a.xml"}, "validate needs --schema NAMESPACE LOCATION"},
         {{"validate", "--schema", "n"}, "--schema needs a namespace and a location"},
-        {{"validate", "--schema", "n", "a.xsd", "--schema", "m", "b.xsd", "a.xml"}, "--schema given twice"},
-        {{"validate", "--schema", ns, "/no/such/schema.xsd", "a.xml"}, "schema not found: /no/such/schema.xsd"},
+        {{"validate", "--schema", "n", "a.xsd", "--schema", "m", "b.xsd", "a.xml"},
+         "--schema takes one schema with a target namespace and one without ('' as NAMESPACE)"},
+        {{"validate", "--schema", "", "a.xsd", "--schema", "", "b.xsd", "a.xml"},
+         "--schema takes one schema with a target namespace and one without ('' as NAMESPACE)"},
+        {{"validate", "--schema", "n", "-", "a.xml"}, "--schema cannot read the schema from standard input"},
+        {{"validate", "--schema", "n", "", "a.xml"}, "--schema needs a location"},
+        {{"check", "--follow-hints", "a.xml"}, "unknown option --follow-hints for check"},
         {{"check", "\x1b[2J\n.xml", "--x\x1b"}, "unknown option --x\\x1b"},
     };
     for (const auto& [args, message] : cases) {
@@ -205,12 +166,35 @@ TEST(ToolHelp, EachCommandHasItsOwnUsageOptionsAndExamples)
         EXPECT_NE(r.out.find("Examples:\n  zolsax2 " + std::string(command)), std::string::npos) << r.out;
         EXPECT_LT(r.out.size(), full.size() / 2) << command;
         // Each option a command takes is in its help, and no other.
-        for (const char* option : {"--secure", "--jobs", "--quiet", "--files-from", "--schema", "--positions"})
+        for (const char* option :
+             {"--secure", "--jobs", "--quiet", "--files-from", "--schema", "--follow-hints", "--positions"})
             EXPECT_EQ(r.out.find(option) != std::string::npos, zolsax2::CommandLine::accepts(command, option))
                 << command << ' ' << option;
     }
     EXPECT_EQ(runTool({"--help", "count"}).out, runTool({"count", "--help"}).out);
-    for (const char* section : {"\nCommands:\n", "\nInputs (", "\nOutput (", "\nDiagnostics",
+    for (const char* section : {"\nCommands:\n", "\nInputs (", "\nOutput (", "\nDiagnostics", "\nValidation answers",
                                 "\nEscapes:", "\nExit status:\n", "\nExamples:\n"})
         EXPECT_NE(full.find(section), std::string::npos) << section;
+}
+
+TEST(ToolHelp, SampleOutputsAreWhatTheToolPrints)
+{
+    // The sample in the diagnostics section, run where its names are true.
+    {
+        const InDirectory cli(sourceDir() + "/tests/cli");
+        const Result r = runTool({"check", "data/with-entity.xml"});
+        std::string sample = "    $ zolsax2 check data/with-entity.xml\n";
+        for (std::size_t at = 0; at < r.out.size(); at = r.out.find('\n', at) + 1)
+            sample += "    " + r.out.substr(at, r.out.find('\n', at) + 1 - at);
+        EXPECT_NE(runTool({"--help"}).out.find(sample), std::string::npos) << sample;
+    }
+    testsupport::ScratchDir dir;
+    dir.write("x.xml", "<x/>");
+    dir.write("y.xml", "<y/>");
+    const InDirectory scratch(dir.getPath());
+    const Result r = runTool({"validate", "--schema", "urn:example:a", "a.xsd", "x.xml", "y.xml"});
+    std::string sample = "  $ zolsax2 validate --schema urn:example:a a.xsd x.xml y.xml\n";
+    for (std::size_t at = 0; at < r.out.size(); at = r.out.find('\n', at) + 1)
+        sample += "  " + r.out.substr(at, r.out.find('\n', at) + 1 - at);
+    EXPECT_NE(runTool({"validate", "--help"}).out.find(sample), std::string::npos) << sample;
 }

@@ -11,7 +11,9 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace tooltest {
@@ -24,6 +26,28 @@ inline std::string po(const std::string& name)
 {
     return examples + "/purchase-order/" + name;
 }
+
+// The project's own folder, from which the tests name files as a user in a checkout would.
+inline std::string sourceDir()
+{
+    return examples.substr(0, examples.rfind('/'));
+}
+
+// Works in another current directory until destroyed.
+class InDirectory {
+public:
+    explicit InDirectory(const std::string& path)
+    {
+        if (getcwd(previous, sizeof previous) == nullptr || chdir(path.c_str()) != 0)
+            throw std::runtime_error("cannot work in " + path);
+    }
+    InDirectory(const InDirectory&) = delete;
+    InDirectory& operator=(const InDirectory&) = delete;
+    ~InDirectory() { (void)!chdir(previous); }
+
+private:
+    char previous[4096];
+};
 
 inline std::string readFile(const std::string& path)
 {
