@@ -23,6 +23,7 @@ show check -q $ex/order-good.xml $ex/order-broken.xml $ex/missing.xml
 show validate --schema urn:example:purchase-order $ex/purchase-order.xsd $ex/order-good.xml $ex/order-bad.xml
 show validate --schema urn:example:purchase-order $ex/purchase-order.xsd $ex/order-items.xml
 show validate --schema urn:example:invoice $ex/purchase-order.xsd $ex/order-good.xml $ex/order-bad.xml
+show check tests/cli/data/skipped.xml
 show count $ex/order-good.xml $ex/order-bad.xml $ex/order-broken.xml
 show messages 5
 

@@ -156,8 +156,7 @@ TEST(ToolValidate, ProblemsInsideAnExternalEntityNameTheEntity)
     EXPECT_EQ(actual, golden("entities.txt", actual));
 }
 
-// Enabled once the reader reports the entities it does not expand.
-TEST(ToolValidate, DISABLED_EntitiesNotExpandedAreWarnings)
+TEST(ToolValidate, EntitiesNotExpandedAreWarnings)
 {
     const InDirectory root(sourceDir() + "/tests/cli");
     std::string actual = transcript({{"check", "data/skipped.xml"}, {"events", "data/skipped.xml"}});
