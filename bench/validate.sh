@@ -125,17 +125,19 @@ for kind in $KINDS; do
 done
 
 echo
-echo "Fastest of $ROUNDS rounds; peak RSS is the largest of the rounds; ratio is to xmllint's time."
+echo "Wall and processor seconds: the fastest of $ROUNDS rounds (each its own fastest); ratios to"
+echo "xmllint's; peak RSS: the largest of the rounds."
 echo
-echo "| documents | N | MB | contender | wall s | × xmllint | peak RSS MiB | invalid | verdicts differing from xmllint |"
-echo "|---|---:|---:|---|---:|---:|---:|---:|---:|"
+echo "| documents | N | MB | contender | wall s | × xmllint | CPU s | × xmllint | peak RSS MiB | invalid | verdicts differing from xmllint |"
+echo "|---|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|"
 awk -F'|' '
     $1 == "verdicts" { differ[$2 "|" $3 "|" $4] = $5; invalid[$2 "|" $3 "|" $4] = $6; next }
     {
         key = $1 "|" $2 "|" $4
         split($5, f, " ")
-        sub("seconds=", "", f[1]); sub("maxrss_kib=", "", f[2])
+        sub("seconds=", "", f[1]); sub("maxrss_kib=", "", f[2]); sub("cpu=", "", f[4])
         if (!(key in best) || f[1] + 0 < best[key] + 0) best[key] = f[1]
+        if (!(key in cpu) || f[4] + 0 < cpu[key] + 0) cpu[key] = f[4]
         if (f[2] + 0 > rss[key] + 0) rss[key] = f[2]
         mb[key] = $3
         if (!(key in order)) { order[key] = ++n; keys[n] = key }
@@ -143,8 +145,9 @@ awk -F'|' '
     END {
         for (i = 1; i <= n; i++) {
             split(keys[i], k, "|")
-            reference = best[k[1] "|" k[2] "|xmllint"]
-            printf "| %s | %s | %s | %s | %.3f | %.2f | %.1f | %s | %s |\n", k[1], k[2], mb[keys[i]], k[3],
-                best[keys[i]], best[keys[i]] / reference, rss[keys[i]] / 1024, invalid[keys[i]], differ[keys[i]]
+            reference = k[1] "|" k[2] "|xmllint"
+            printf "| %s | %s | %s | %s | %.3f | %.2f | %.3f | %.2f | %.1f | %s | %s |\n", k[1], k[2], mb[keys[i]], k[3],
+                best[keys[i]], best[keys[i]] / best[reference], cpu[keys[i]], cpu[keys[i]] / cpu[reference],
+                rss[keys[i]] / 1024, invalid[keys[i]], differ[keys[i]]
         }
     }' "$RAW"
