@@ -463,20 +463,42 @@ TEST(ZOLSAX2Validator, SchemaCachingFollowsEveryChangeOfConfiguration)
 
 TEST(ZOLSAX2Validator, SchemaCachingReadsTheSchemaOnceUntilItIsConfiguredAgain)
 {
-    Schemas s;
-    Fixture f;
-    f.validator.setSchemaCaching(true);
-    f.validator.addSchemaLocation("urn:t", s.t.c_str());
-    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
-    // The file changes on disk: the cached grammar still judges...
-    s.dir.write("t.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:t'>"
-                         "<xs:element name='n' type='xs:boolean'/></xs:schema>");
-    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
-    // ...until the pair is given again, or caching is switched off.
-    f.validator.addSchemaLocation("urn:t", s.t.c_str());
-    EXPECT_EQ("FF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
-    s.dir.write("t.xsd", SMALL_SCHEMA);
-    EXPECT_EQ("FF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
-    f.validator.setSchemaCaching(false);
-    EXPECT_EQ("TF", s.run(f.validator, f.log, {s.good, s.bad}).substr(0, 2));
+    // In every mode, with the pair and with a schema without namespace.
+    const std::vector<Mode> modes = {
+        {false, false, false}, {true, false, false}, {true, true, false}, {false, false, true}, {true, false, true}};
+    for (const Mode& mode : modes) {
+        for (bool noNamespace : {false, true}) {
+            Schemas s;
+            const std::string& schema = noNamespace ? s.plain : s.t;
+            const std::vector<std::string> documents = noNamespace ? std::vector<std::string>{s.plainGood, s.plainBad}
+                                                                   : std::vector<std::string>{s.good, s.bad};
+            const std::string tns = noNamespace ? "" : " targetNamespace='urn:t'";
+            const auto configure = [&](ZOLSAX2Validator& validator) {
+                if (noNamespace)
+                    validator.addNoNamespaceSchemaLocation(schema.c_str());
+                else
+                    validator.addSchemaLocation("urn:t", schema.c_str());
+            };
+            Fixture f;
+            f.validator.setSchemaCaching(true);
+            f.validator.setStrictValidation(mode.strict, mode.followHints);
+            f.validator.setSecureProcessing(mode.secure);
+            configure(f.validator);
+            const std::string where = std::string(noNamespace ? "no namespace" : "pair") + ", strict " +
+                                      std::to_string(mode.strict) + ", secure " + std::to_string(mode.secure);
+            EXPECT_EQ("TF", s.run(f.validator, f.log, documents).substr(0, 2)) << where;
+            // The file changes on disk: the cached grammar still judges...
+            s.dir.write(noNamespace ? "plain.xsd" : "t.xsd",
+                        "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'" + tns +
+                            "><xs:element name='n' type='xs:boolean'/></xs:schema>");
+            EXPECT_EQ("TF", s.run(f.validator, f.log, documents).substr(0, 2)) << where;
+            // ...until the schema is configured again, or caching is switched off.
+            configure(f.validator);
+            EXPECT_EQ("FF", s.run(f.validator, f.log, documents).substr(0, 2)) << where;
+            s.dir.write(noNamespace ? "plain.xsd" : "t.xsd", noNamespace ? NO_NAMESPACE_SCHEMA : SMALL_SCHEMA);
+            EXPECT_EQ("FF", s.run(f.validator, f.log, documents).substr(0, 2)) << where;
+            f.validator.setSchemaCaching(false);
+            EXPECT_EQ("TF", s.run(f.validator, f.log, documents).substr(0, 2)) << where;
+        }
+    }
 }

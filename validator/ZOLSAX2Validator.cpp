@@ -5,6 +5,7 @@
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2Platform.h"
+#include "ZOLSAX2ReaderMemory.h"
 
 #include <ZOLLogEvent.h>
 #include <ZOLLogLocation.h>
@@ -27,11 +28,14 @@
 
 namespace {
 
+// A caching validator's reader that grows by more than this many blocks over the documents
+// after a load is replaced (some hundred bytes each; see ZOLSAX2ReaderMemory).
+constexpr std::size_t READER_GROWTH_LIMIT = 20000;
+
 // A reader with the validator's fixed configuration, in this order and nothing else.
-xercesc::SAX2XMLReader* createConfiguredReader()
+xercesc::SAX2XMLReader* createConfiguredReader(xercesc::MemoryManager* memory)
 {
-    xercesc::SAX2XMLReader* reader =
-        xercesc::XMLReaderFactory::createXMLReader(xercesc::XMLPlatformUtils::fgMemoryManager, nullptr);
+    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, nullptr);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, true);
@@ -160,6 +164,9 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // Loads the configured schemas for the document at path into reader's pool unless the
     // cache already holds them.
     void prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler, const ZOLString& path);
+    // After a document: true when reader has grown by more than READER_GROWTH_LIMIT blocks
+    // since the first document after the last load, and should be replaced.
+    bool hasOutgrown(const xercesc::SAX2XMLReader* reader);
     // True when the configured pair (or the schema without namespace) came in for the last
     // document: cached, or requested through the guard in secure mode.
     bool trustedSchemaArrived() const { return cache == Cache::LOADED || entityGuard.isTrustedSchemaRequested(); }
@@ -190,6 +197,10 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // Schema caching as asked for, and what the current reader holds.
     bool caching = false;
     Cache cache = Cache::NONE;
+    // The memory of a reader made for caching, and how many blocks it may hold before it is
+    // replaced (0: to be set after the next document).
+    ZOLSAX2ReaderMemory readerMemory;
+    std::size_t blockCeiling = 0;
     // The resolved locations the cache was loaded for.
     ZOLString cacheKey;
     // True when a configured location is resolved against each document.
@@ -233,6 +244,7 @@ void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, 
     dropCache(reader);
     cacheKey = key;
     cache = Cache::UNCACHEABLE;
+    blockCeiling = 0;
     // A pair the reader would not take as one namespace and one location is reported by
     // the reader for each document.
     const ZOLString& targetNamespace = entityGuard.getTrustedNamespace();
@@ -277,6 +289,19 @@ void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, 
     }
 }
 
+bool ZOLSAX2Validator::Extensions::hasOutgrown(const xercesc::SAX2XMLReader* reader)
+{
+    if (reader == nullptr)
+        return false;
+    // The first document after a load brings the reader's own buffers to their working size.
+    const std::size_t blocks = readerMemory.getBlocks();
+    if (blockCeiling == 0) {
+        blockCeiling = blocks + READER_GROWTH_LIMIT;
+        return false;
+    }
+    return blocks > blockCeiling;
+}
+
 ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), errorHandler(nullptr), extensions(nullptr)
 {
     try {
@@ -285,7 +310,7 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), err
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = createConfiguredReader();
+    reader = createConfiguredReader(xercesc::XMLPlatformUtils::fgMemoryManager);
 
     // The handler logs to the caller's log through the additions' switch.
     extensions = new Extensions(log);
@@ -364,6 +389,8 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         errorHandler->errorSeen = true;
     if (!errorHandler->errorSeen && !checkConfiguredSchemas())
         errorHandler->errorSeen = true;
+    if (extensions->caching && extensions->hasOutgrown(reader))
+        discardReader();
     return !errorHandler->errorSeen;
 }
 
@@ -378,16 +405,18 @@ void ZOLSAX2Validator::setSecureProcessing(bool on)
 
 void ZOLSAX2Validator::setSchemaCaching(bool on)
 {
+    if (on == extensions->caching)
+        return;
     extensions->caching = on;
-    if (!on)
-        extensions->dropCache(reader);
+    // A caching reader counts its memory; the next validate makes the reader this mode needs.
+    discardReader();
 }
 
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
     if (reader == nullptr) {
-        reader = createConfiguredReader();
+        reader = createConfiguredReader(x.caching ? &x.readerMemory : xercesc::XMLPlatformUtils::fgMemoryManager);
         reader->setErrorHandler(errorHandler);
         if (x.entityGuard.hasTrustedSchema())
             setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), x.entityGuard.getTrustedLocation());

@@ -1,6 +1,6 @@
-// The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--update] [--suite DIR]
-// [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]. Exits 77 (skipped) when
-// the suites are not there.
+// The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--update] [--caching]
+// [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]. Exits 77
+// (skipped) when the suites are not there.
 #include "SchemaConformance.h"
 #include "SkippedEntityEquivalence.h"
 #include "XmlConformance.h"
@@ -22,11 +22,13 @@ constexpr int SKIPPED = 77;
 
 int usage()
 {
-    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--update] [--suite DIR] [--expected FILE] [--show ID]\n"
+    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--update] [--caching] [--suite DIR] [--expected FILE] "
+                 "[--show ID]\n"
                  "                   [--skipped-entities] [--files LIST]\n"
                  "  xml, schema      run that suite against its list of known differences\n"
                  "  skipped          parse every XML suite document without and with a skipped-entity\n"
                  "                   callback and compare everything the parser gives\n"
+                 "  --caching        schema: tests sharing a schema share one validator with schema caching on\n"
                  "  --suite DIR      the directory holding xmlconf/ and xsdtests/\n"
                  "  --expected FILE  the committed list of known differences\n"
                  "  --update         rewrite that list from this run instead of checking against it\n"
@@ -73,10 +75,13 @@ int main(int argc, char** argv)
     bool update = false;
     bool skippedEntities = false;
     std::string files;
+    bool caching = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--update")
             update = true;
+        else if (arg == "--caching")
+            caching = true;
         else if (arg == "--suite" && i + 1 < argc)
             suite = argv[++i];
         else if (arg == "--expected" && i + 1 < argc)
@@ -90,7 +95,7 @@ int main(int argc, char** argv)
         else
             return usage();
     }
-    if (mode != "xml" && mode != "schema" && mode != "skipped")
+    if ((mode != "xml" && mode != "schema" && mode != "skipped") || (caching && mode != "schema"))
         return usage();
     if (!files.empty() && mode != "skipped")
         return usage();
@@ -109,7 +114,7 @@ int main(int argc, char** argv)
         if (mode == "xml")
             return show.empty() ? XmlConformance::run(suite, expected, update, skippedEntities, std::cout)
                                 : XmlConformance::show(suite, show, skippedEntities, std::cout);
-        return show.empty() ? SchemaConformance::run(suite, expected, update, std::cout)
+        return show.empty() ? SchemaConformance::run(suite, expected, update, caching, std::cout)
                             : SchemaConformance::show(suite, show, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "ZOLSAX2Conformance: " << e.what() << '\n';

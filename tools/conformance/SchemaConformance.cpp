@@ -15,11 +15,13 @@
 #include <xercesc/sax2/DefaultHandler.hpp>
 
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <map>
 #include <ostream>
+#include <poll.h>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -214,6 +216,143 @@ Result validateInChild(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std
     return result;
 }
 
+// True when the child's resident memory is past the bound. Under AddressSanitizer only, where
+// the address-space bound of the child cannot apply.
+bool overResidentBound(pid_t child)
+{
+#ifdef __SANITIZE_ADDRESS__
+    unsigned long size = 0;
+    unsigned long resident = 0;
+    std::ifstream("/proc/" + std::to_string(child) + "/statm") >> size >> resident;
+    return resident * static_cast<unsigned long>(sysconf(_SC_PAGESIZE)) > MEMORY_LIMIT;
+#else
+    (void)child;
+    return false;
+#endif
+}
+
+// One test of the caching run, with the pair its validator is configured with.
+struct CachedTest {
+    std::string id;
+    std::string targetNamespace;
+    std::string schema;
+    std::string instance;
+};
+
+// In a child process: validates each test from first on with one caching validator, which is
+// given the test's pair whenever it differs from the one before, and writes "CODE
+// LENGTH\nTEXT" to out for each (TEXT: the first record's text). Each test has the time bound
+// to itself; memory is bounded for the whole child. Ends after a test that ran out of memory.
+[[noreturn]] void validateCached(const std::vector<CachedTest>& tests, std::size_t first, int out)
+{
+#ifndef __SANITIZE_ADDRESS__
+    const rlimit memory{MEMORY_LIMIT, MEMORY_LIMIT};
+    setrlimit(RLIMIT_AS, &memory);
+#endif
+    ZOLMemoryLog log;
+    ZOLSAX2Validator validator(&log);
+    validator.setSchemaCaching(true);
+    for (std::size_t i = first; i < tests.size(); ++i) {
+        const CachedTest& test = tests[i];
+        if (i == first || test.targetNamespace != tests[i - 1].targetNamespace || test.schema != tests[i - 1].schema)
+            validator.addSchemaLocation(test.targetNamespace.c_str(), test.schema.c_str());
+        log.clear();
+        alarm(TIME_LIMIT_SECONDS);
+        const bool valid = validator.validate(ZOLFile(test.instance.c_str()));
+        alarm(0);
+        int code = valid ? VALID : INVALID;
+        for (const ZOLLogEvent& event : log.getEvents())
+            if (std::string(event.getCode().chars()) == "ZSAX_F0003")
+                code = OUT_OF_MEMORY;
+        const std::string text = log.getEvents().empty() ? std::string() : log.getEvents().front().getText().chars();
+        const std::string record = std::to_string(code) + " " + std::to_string(text.size()) + "\n" + text;
+        for (std::size_t done = 0; done < record.size();) {
+            const ssize_t n = write(out, record.data() + done, record.size() - done);
+            if (n <= 0)
+                _exit(2);
+            done += static_cast<std::size_t>(n);
+        }
+        if (code == OUT_OF_MEMORY)
+            break;
+    }
+    _exit(0);
+}
+
+// Runs the tests in order through caching validators in child processes: one child for all
+// of them while it lasts, a new one for the tests after one that ran out of memory or time or
+// crashed. Puts each test's result into results and answers the number of children.
+int runCached(const std::vector<CachedTest>& tests, std::map<std::string, Result>& results)
+{
+    int children = 0;
+    std::size_t next = 0;
+    while (next < tests.size()) {
+        int channel[2];
+        if (pipe(channel) != 0)
+            throw std::runtime_error("pipe failed");
+        std::cout.flush();
+        const pid_t child = fork();
+        if (child < 0)
+            throw std::runtime_error("fork failed");
+        if (child == 0) {
+            close(channel[0]);
+            validateCached(tests, next, channel[1]);
+        }
+        ++children;
+        close(channel[1]);
+        // The child writes a record per test, so read as it goes; under AddressSanitizer watch
+        // its resident memory meanwhile.
+        std::string data;
+        bool overMemory = false;
+        pollfd readable{channel[0], POLLIN, 0};
+        for (;;) {
+            if (poll(&readable, 1, 20) > 0) {
+                char buffer[4096];
+                const ssize_t n = read(channel[0], buffer, sizeof buffer);
+                if (n <= 0)
+                    break;
+                data.append(buffer, static_cast<std::size_t>(n));
+            }
+            if (overResidentBound(child)) {
+                kill(child, SIGKILL);
+                overMemory = true;
+                break;
+            }
+        }
+        close(channel[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        // The complete records, in order; a record cut short by the child's end does not count.
+        bool stopped = false;
+        for (std::size_t at = 0; at < data.size() && next < tests.size();) {
+            const std::size_t lineEnd = data.find('\n', at);
+            if (lineEnd == std::string::npos)
+                break;
+            int code = 0;
+            std::size_t length = 0;
+            std::istringstream(data.substr(at, lineEnd - at)) >> code >> length;
+            if (lineEnd + 1 + length > data.size())
+                break;
+            Result& result = results[tests[next].id];
+            result.firstMessage = data.substr(lineEnd + 1, length);
+            result.outcome = code == VALID ? "valid" : code == INVALID ? "invalid" : "over-limits";
+            at = lineEnd + 1 + length;
+            ++next;
+            stopped = code == OUT_OF_MEMORY;
+        }
+        if (stopped || next == tests.size())
+            continue;
+        // The child ended inside the test after the last one it reported.
+        Result& result = results[tests[next].id];
+        if (overMemory || (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM))
+            result.outcome = "over-limits";
+        else
+            result.outcome = "crashed";
+        ++next;
+    }
+    return children;
+}
+
 // Tests outside the population or skipped get a reason; the others run.
 std::string exclusionOf(const SchemaTest& test, SchemaFactsCache& facts)
 {
@@ -252,29 +391,65 @@ const char* const HEADER =
 
 } // namespace
 
-int SchemaConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out)
+int SchemaConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
+                           std::ostream& out)
 {
     const std::string root = suiteDir + "/xsdtests/";
     const std::vector<SchemaTest> tests = SchemaCatalogue::read(suiteDir + "/xsdtests");
     SchemaFactsCache facts;
-    ZOLMemoryLog log;
-    ZOLSAX2Validator validator(&log);
+    std::map<std::string, int> seen;
+    std::map<std::string, std::string> exclusions;
+    for (const SchemaTest& test : tests) {
+        if (seen[test.id]++ > 0)
+            throw std::runtime_error("two instance tests named " + test.id);
+        exclusions[test.id] = exclusionOf(test, facts);
+    }
+
+    // Each test that runs: without caching one validation per child process; with caching the
+    // tests that share a namespace and schema document share one caching validator.
+    std::map<std::string, Result> results;
+    if (caching) {
+        // Grouped by pair, each group in the suite's order; the groups in order of first use.
+        std::vector<std::pair<std::string, std::string>> pairs;
+        std::map<std::pair<std::string, std::string>, std::vector<CachedTest>> groups;
+        for (const SchemaTest& test : tests) {
+            if (!exclusions[test.id].empty())
+                continue;
+            const std::pair<std::string, std::string> pair{facts.get(test.schemas.front()).targetNamespace,
+                                                           test.schemas.front()};
+            std::vector<CachedTest>& group = groups[pair];
+            if (group.empty())
+                pairs.push_back(pair);
+            group.push_back(CachedTest{test.id, pair.first, pair.second, test.instance});
+        }
+        std::vector<CachedTest> ordered;
+        for (const auto& pair : pairs)
+            ordered.insert(ordered.end(), groups[pair].begin(), groups[pair].end());
+        const int children = runCached(ordered, results);
+        out << "schema caching: " << ordered.size() << " tests of " << pairs.size()
+            << " namespace and schema pairs, through one caching validator configured anew for each pair (" << children
+            << " child processes)\n";
+    } else {
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        for (const SchemaTest& test : tests)
+            if (exclusions[test.id].empty())
+                results[test.id] = validateInChild(validator, log, facts.get(test.schemas.front()).targetNamespace,
+                                                   test.schemas.front(), test.instance, nullptr);
+    }
+
     Expectations actual;
     std::map<std::string, Tally> tallies;
-    std::map<std::string, int> seen;
     for (const SchemaTest& test : tests) {
         Tally& tally = tallies[test.collection];
         ++tally.instanceTests;
-        if (seen[test.id]++ > 0)
-            throw std::runtime_error("two instance tests named " + test.id);
-        const std::string exclusion = exclusionOf(test, facts);
+        const std::string& exclusion = exclusions[test.id];
         if (!exclusion.empty()) {
             ++tally.excluded[exclusion];
             continue;
         }
         ++tally.run;
-        const Result result = validateInChild(validator, log, facts.get(test.schemas.front()).targetNamespace,
-                                              test.schemas.front(), test.instance, nullptr);
+        const Result& result = results[test.id];
         if (result.outcome == test.expected) {
             ++tally.agree;
             continue;
