@@ -1,4 +1,4 @@
-// The conformance runner: ZOLSAX2Conformance xml|schema [--update] [--suite DIR]
+// The conformance runner: ZOLSAX2Conformance xml|schema [--secure] [--update] [--suite DIR]
 // [--expected FILE] [--show ID]. Exits 77 (skipped) when the suites are not there.
 #include "SchemaConformance.h"
 #include "XmlConformance.h"
@@ -17,7 +17,9 @@ constexpr int SKIPPED = 77;
 
 int usage()
 {
-    std::cerr << "usage: ZOLSAX2Conformance xml|schema [--update] [--suite DIR] [--expected FILE] [--show ID]\n"
+    std::cerr << "usage: ZOLSAX2Conformance xml|schema [--secure] [--update] [--suite DIR] [--expected FILE] "
+                 "[--show ID]\n"
+                 "  --secure         parse and validate with secure processing on\n"
                  "  --suite DIR      the directory holding xmlconf/ and xsdtests/\n"
                  "  --expected FILE  the committed list of known differences\n"
                  "  --update         rewrite that list from this run instead of checking against it\n"
@@ -43,10 +45,13 @@ int main(int argc, char** argv)
     std::string expected;
     std::string show;
     bool update = false;
+    bool secure = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--update")
             update = true;
+        else if (arg == "--secure")
+            secure = true;
         else if (arg == "--suite" && i + 1 < argc)
             suite = argv[++i];
         else if (arg == "--expected" && i + 1 < argc)
@@ -65,14 +70,14 @@ int main(int argc, char** argv)
         return SKIPPED;
     }
     if (expected.empty())
-        expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS) +
-                   (mode == "xml" ? "/xmlconf.expected" : "/xsdtests.expected");
+        expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS) + (mode == "xml" ? "/xmlconf" : "/xsdtests") +
+                   (secure ? "-secure.expected" : ".expected");
     try {
         if (mode == "xml")
-            return show.empty() ? XmlConformance::run(suite, expected, update, std::cout)
-                                : XmlConformance::show(suite, show, std::cout);
-        return show.empty() ? SchemaConformance::run(suite, expected, update, std::cout)
-                            : SchemaConformance::show(suite, show, std::cout);
+            return show.empty() ? XmlConformance::run(suite, expected, update, secure, std::cout)
+                                : XmlConformance::show(suite, show, secure, std::cout);
+        return show.empty() ? SchemaConformance::run(suite, expected, update, secure, std::cout)
+                            : SchemaConformance::show(suite, show, secure, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "ZOLSAX2Conformance: " << e.what() << '\n';
     } catch (const ZOLException& e) {

@@ -12,10 +12,12 @@
 class SchemaConformance {
 public:
     // suiteDir holds xsdtests/. Prints the figures and every change against expectedPath to
-    // out; with update, rewrites that file instead. Answers the process's exit status.
-    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out);
+    // out; with update, rewrites that file instead. secure validates with secure processing.
+    // Answers the process's exit status.
+    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool secure,
+                   std::ostream& out);
     // Runs one test and prints its outcome and log.
-    static int show(const std::string& suiteDir, const std::string& id, std::ostream& out);
+    static int show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out);
 };
 
 #endif

@@ -11,10 +11,12 @@
 class XmlConformance {
 public:
     // suiteDir holds xmlconf/. Prints the figures and every change against expectedPath
-    // to out; with update, rewrites that file instead. Answers the process's exit status.
-    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, std::ostream& out);
+    // to out; with update, rewrites that file instead. secure parses with secure processing.
+    // Answers the process's exit status.
+    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool secure,
+                   std::ostream& out);
     // Prints the outcome, canonical form and log of one test, for writing its reason.
-    static int show(const std::string& suiteDir, const std::string& id, std::ostream& out);
+    static int show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out);
 };
 
 #endif
