@@ -11,15 +11,17 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/framework/StdInInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/IOException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
 namespace {
 
-// Clears the content handler's parsing flag on every way out of a parse.
+// Sets the content handler's parsing flag for one parse and clears it on every way out.
 class ParsingScope {
 public:
     explicit ParsingScope(bool& flag) : flag(flag) { flag = true; }
@@ -141,10 +143,18 @@ void ZOLSAX2Parser::setSkippedEntityCallback(SkippedEntityCallback callback)
 
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
+    // A callback parsing on its own parser: the reader refuses a second parse while one
+    // runs, and so does this call, before it touches anything the running parse uses.
+    if (contentHandler->parsing) {
+        const xercesc::IOException inProgress(__FILE__, __LINE__, xercesc::XMLExcepts::Gen_ParseInProgress);
+        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(inProgress.getMessage()));
+    }
     prepareReader();
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
     extensions->entityGuard.reset();
+    // Until this document starts, there is no position to give.
+    contentHandler->locator = nullptr;
     {
         ParsingScope scope(contentHandler->parsing);
         try {
@@ -166,20 +176,25 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 
 void ZOLSAX2Parser::prepareReader()
 {
-    if (reader == nullptr) {
-        try {
-            reader = createConfiguredReader();
-            reader->setContentHandler(contentHandler);
-            reader->setErrorHandler(errorHandler);
-        } catch (const xercesc::OutOfMemoryException&) {
-            discardReader();
-            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+    try {
+        if (reader == nullptr) {
+            try {
+                reader = createConfiguredReader();
+                reader->setContentHandler(contentHandler);
+                reader->setErrorHandler(errorHandler);
+            } catch (const xercesc::OutOfMemoryException&) {
+                discardReader();
+                ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+            }
+            extensions->secureInstalled = false;
         }
-        extensions->secureInstalled = false;
-    }
-    if (extensions->secureInstalled != extensions->secureProcessing) {
-        extensions->entityGuard.install(reader, extensions->secureProcessing);
-        extensions->secureInstalled = extensions->secureProcessing;
+        if (extensions->secureInstalled != extensions->secureProcessing) {
+            extensions->entityGuard.install(reader, extensions->secureProcessing);
+            extensions->secureInstalled = extensions->secureProcessing;
+        }
+    } catch (const xercesc::SAXException& e) {
+        // The reader refuses a change of its settings while it parses.
+        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
     }
 }
 
@@ -187,5 +202,7 @@ void ZOLSAX2Parser::discardReader()
 {
     delete reader;
     reader = nullptr;
+    // The locator was the discarded reader's.
+    contentHandler->locator = nullptr;
     extensions->secureInstalled = false;
 }

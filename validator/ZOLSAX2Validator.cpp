@@ -10,8 +10,10 @@
 #include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
+#include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/IOException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
@@ -72,7 +74,28 @@ struct ZOLSAX2Validator::Extensions {
 
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
+
+    // Set while validate() runs: the log may call back into the validator meanwhile.
+    bool validating = false;
+    // Schema locations given while the reader was busy; handed to it at the next validation.
+    bool locationsPending = false;
 };
+
+namespace {
+
+// Sets a flag for one validation and clears it on every way out.
+class ValidatingScope {
+public:
+    explicit ValidatingScope(bool& flag) : flag(flag) { flag = true; }
+    ValidatingScope(const ValidatingScope&) = delete;
+    ValidatingScope& operator=(const ValidatingScope&) = delete;
+    ~ValidatingScope() { flag = false; }
+
+private:
+    bool& flag;
+};
+
+} // namespace
 
 ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), errorHandler(nullptr), extensions(nullptr)
 {
@@ -109,8 +132,10 @@ ZOLSAX2Validator::~ZOLSAX2Validator()
 void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location)
 {
     extensions->entityGuard.setTrustedSchema(targetNamespace, location);
-    if (reader != nullptr)
+    if (reader != nullptr && !extensions->validating)
         setSchemaLocation(reader, targetNamespace, location);
+    else
+        extensions->locationsPending = true;
 }
 
 void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
@@ -118,8 +143,10 @@ void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
     extensions->noNamespaceSet = true;
     extensions->noNamespaceLocation = location;
     extensions->entityGuard.setTrustedNoNamespaceSchema(location);
-    if (reader != nullptr)
+    if (reader != nullptr && !extensions->validating)
         setNoNamespaceSchemaLocation(reader, location);
+    else
+        extensions->locationsPending = true;
 }
 
 void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
@@ -130,6 +157,14 @@ void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
 
 bool ZOLSAX2Validator::validate(const ZOLFile& file)
 {
+    // Called from the log during a validation: the reader refuses a second parse while one
+    // runs, and so does this call, before it touches anything the running one uses.
+    if (extensions->validating) {
+        const xercesc::IOException inProgress(__FILE__, __LINE__, xercesc::XMLExcepts::Gen_ParseInProgress);
+        ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(inProgress.getMessage()));
+        return false;
+    }
+    const ValidatingScope scope(extensions->validating);
     try {
         prepareReader();
         extensions->entityGuard.reset();
@@ -143,6 +178,9 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         ZSAX::XERCES_OUT_OF_MEMORY.log(*log);
         return false;
     } catch (const xercesc::XMLException& e) {
+        ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
+        return false;
+    } catch (const xercesc::SAXException& e) {
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
         return false;
     }
@@ -164,11 +202,15 @@ void ZOLSAX2Validator::prepareReader()
     if (reader == nullptr) {
         reader = createConfiguredReader();
         reader->setErrorHandler(errorHandler);
+        x.secureInstalled = false;
+        x.locationsPending = true;
+    }
+    if (x.locationsPending) {
         if (x.entityGuard.hasTrustedSchema())
             setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), x.entityGuard.getTrustedLocation());
         if (x.noNamespaceSet)
             setNoNamespaceSchemaLocation(reader, x.noNamespaceLocation);
-        x.secureInstalled = false;
+        x.locationsPending = false;
     }
     if (x.secureInstalled != x.secureProcessing) {
         x.entityGuard.install(reader, x.secureProcessing);
