@@ -55,17 +55,17 @@ ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
 
 ZOLSAX2EntityGuard::~ZOLSAX2EntityGuard() = default;
 
-void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader, bool on)
+void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader)
 {
     // The entity resolver that receives the resource's kind and position is only on the
     // implementation class; the factory always creates one.
     auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
     if (impl == nullptr)
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException("the reader cannot take an entity resolver");
-    reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, on);
-    impl->setXMLEntityResolver(on ? this : nullptr);
-    reader->setDeclarationHandler(on ? this : nullptr);
-    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, on ? securityManager.get() : nullptr);
+    reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    impl->setXMLEntityResolver(this);
+    reader->setDeclarationHandler(this);
+    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, securityManager.get());
 }
 
 void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location)

@@ -1,5 +1,6 @@
 #include "ZOLSAX2Parser.h"
 
+#include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
@@ -16,6 +17,7 @@
 #include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/IOException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
@@ -33,10 +35,12 @@ private:
     bool& flag;
 };
 
-// A reader with the parser's fixed configuration, in this order and nothing else.
-xercesc::SAX2XMLReader* createConfiguredReader()
+// A reader with the parser's fixed configuration, in this order and nothing else, on the
+// given memory (Xerces' own unless secure processing guards it).
+xercesc::SAX2XMLReader*
+createConfiguredReader(xercesc::MemoryManager* memory = xercesc::XMLPlatformUtils::fgMemoryManager)
 {
-    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader();
+    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory);
     reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
@@ -54,10 +58,12 @@ xercesc::SAX2XMLReader* createConfiguredReader()
 struct ZOLSAX2Parser::Extensions {
     explicit Extensions(ZOLLog* log) : entityGuard(log) {}
 
-    // Secure processing as asked for, and as installed in the current reader.
+    // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
     ZOLSAX2EntityGuard entityGuard;
+    // The memory of a secure reader, which measures what it expands.
+    ZOLSAX2AmplificationGuard amplificationGuard;
 };
 
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
@@ -141,6 +147,11 @@ void ZOLSAX2Parser::setSkippedEntityCallback(SkippedEntityCallback callback)
     contentHandler->skippedEntityCallback = callback;
 }
 
+bool ZOLSAX2Parser::setAmplificationLimit(double ratio, unsigned long long activationBytes)
+{
+    return extensions->amplificationGuard.setLimit(ratio, activationBytes);
+}
+
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
     // A callback parsing on its own parser: the reader refuses a second parse while one
@@ -155,18 +166,28 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     extensions->entityGuard.reset();
     // Until this document starts, there is no position to give.
     contentHandler->locator = nullptr;
+    ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
+    const bool measured = extensions->secureInstalled;
     {
         ParsingScope scope(contentHandler->parsing);
         try {
-            reader->parse(*source);
+            if (measured)
+                amplification.parse(reader, *source);
+            else
+                reader->parse(*source);
         } catch (const xercesc::OutOfMemoryException&) {
             // The reader stays "in progress" for good after this; a fresh one replaces it
             // at the next parse.
             discardReader();
-            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+            if (!measured || !amplification.isRefused())
+                ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         } catch (const xercesc::XMLException& e) {
             ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
         }
+    }
+    if (measured && amplification.isRefused()) {
+        amplification.logRefusal(*log);
+        errorHandler->errorSeen = true;
     }
     if (extensions->entityGuard.getRefusals() > 0)
         errorHandler->errorSeen = true;
@@ -176,22 +197,29 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 
 void ZOLSAX2Parser::prepareReader()
 {
+    Extensions& x = *extensions;
+    // A secure reader lives on the amplification guard's memory, so a change of mode takes
+    // a new reader.
+    if (reader != nullptr && x.secureInstalled != x.secureProcessing)
+        discardReader();
+    if (reader != nullptr)
+        return;
     try {
-        if (reader == nullptr) {
-            try {
-                reader = createConfiguredReader();
-                reader->setContentHandler(contentHandler);
-                reader->setErrorHandler(errorHandler);
-            } catch (const xercesc::OutOfMemoryException&) {
-                discardReader();
-                ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+        try {
+            reader = createConfiguredReader(x.secureProcessing ? &x.amplificationGuard
+                                                               : xercesc::XMLPlatformUtils::fgMemoryManager);
+            reader->setContentHandler(contentHandler);
+            reader->setErrorHandler(errorHandler);
+            if (x.secureProcessing) {
+                x.entityGuard.install(reader);
+                x.amplificationGuard.setContentHandler(contentHandler);
+                x.amplificationGuard.install(reader);
             }
-            extensions->secureInstalled = false;
+        } catch (const xercesc::OutOfMemoryException&) {
+            discardReader();
+            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         }
-        if (extensions->secureInstalled != extensions->secureProcessing) {
-            extensions->entityGuard.install(reader, extensions->secureProcessing);
-            extensions->secureInstalled = extensions->secureProcessing;
-        }
+        x.secureInstalled = x.secureProcessing;
     } catch (const xercesc::SAXException& e) {
         // The reader refuses a change of its settings while it parses.
         ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));

@@ -1,5 +1,6 @@
 #include "ZOLSAX2Validator.h"
 
+#include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2EntityGuard.h"
@@ -10,6 +11,8 @@
 #include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/URLInputSource.hpp>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
@@ -17,15 +20,19 @@
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLURL.hpp>
 #include <xercesc/util/XMLUni.hpp>
+
+#include <memory>
 
 namespace {
 
-// A reader with the validator's fixed configuration, in this order and nothing else.
-xercesc::SAX2XMLReader* createConfiguredReader()
+// A reader with the validator's fixed configuration, in this order and nothing else, on the
+// given memory (Xerces' own unless secure processing guards it).
+xercesc::SAX2XMLReader*
+createConfiguredReader(xercesc::MemoryManager* memory = xercesc::XMLPlatformUtils::fgMemoryManager)
 {
-    xercesc::SAX2XMLReader* reader =
-        xercesc::XMLReaderFactory::createXMLReader(xercesc::XMLPlatformUtils::fgMemoryManager, nullptr);
+    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, nullptr);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, true);
@@ -54,6 +61,16 @@ void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLStrin
                         const_cast<char16_t*>(location.wchars()));
 }
 
+// The document at path as the reader opens a system identifier: a URL when it makes an
+// absolute one, a local file otherwise.
+std::unique_ptr<xercesc::InputSource> documentSource(const ZOLString& path)
+{
+    xercesc::XMLURL url;
+    if (xercesc::XMLURL::parse(path.wchars(), url) && !url.isRelative())
+        return std::unique_ptr<xercesc::InputSource>(new xercesc::URLInputSource(url));
+    return std::unique_ptr<xercesc::InputSource>(new xercesc::LocalFileInputSource(path.wchars()));
+}
+
 } // namespace
 
 struct ZOLSAX2Validator::Extensions {
@@ -67,10 +84,12 @@ struct ZOLSAX2Validator::Extensions {
     bool strict = false;
     bool followHints = false;
 
-    // Secure processing as asked for, and as installed in the current reader.
+    // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
     ZOLSAX2EntityGuard entityGuard;
+    // The memory of a secure reader, which measures what it expands.
+    ZOLSAX2AmplificationGuard amplificationGuard;
 
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
@@ -165,23 +184,36 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         return false;
     }
     const ValidatingScope scope(extensions->validating);
+    ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
+    bool measured = false;
     try {
         prepareReader();
         extensions->entityGuard.reset();
         extensions->documentElement.reset();
         const ZOLString path(file.getPath());
-        reader->parse(path.wchars());
+        measured = extensions->secureInstalled;
+        if (measured)
+            amplification.parse(reader, *documentSource(path));
+        else
+            reader->parse(path.wchars());
     } catch (const xercesc::OutOfMemoryException&) {
         // The reader stays "in progress" for good after this; a fresh one replaces it at
         // the next validation.
         discardReader();
-        ZSAX::XERCES_OUT_OF_MEMORY.log(*log);
+        if (measured && amplification.isRefused())
+            amplification.logRefusal(*log);
+        else
+            ZSAX::XERCES_OUT_OF_MEMORY.log(*log);
         return false;
     } catch (const xercesc::XMLException& e) {
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
         return false;
     } catch (const xercesc::SAXException& e) {
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
+        return false;
+    }
+    if (measured && amplification.isRefused()) {
+        amplification.logRefusal(*log);
         return false;
     }
     if (extensions->entityGuard.getRefusals() > 0)
@@ -196,13 +228,27 @@ void ZOLSAX2Validator::setSecureProcessing(bool on)
     extensions->secureProcessing = on;
 }
 
+bool ZOLSAX2Validator::setAmplificationLimit(double ratio, unsigned long long activationBytes)
+{
+    return extensions->amplificationGuard.setLimit(ratio, activationBytes);
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
+    // A secure reader lives on the amplification guard's memory, so a change of mode takes
+    // a new reader.
+    if (reader != nullptr && x.secureInstalled != x.secureProcessing)
+        discardReader();
     if (reader == nullptr) {
-        reader = createConfiguredReader();
+        reader = createConfiguredReader(x.secureProcessing ? &x.amplificationGuard
+                                                           : xercesc::XMLPlatformUtils::fgMemoryManager);
         reader->setErrorHandler(errorHandler);
-        x.secureInstalled = false;
+        if (x.secureProcessing) {
+            x.entityGuard.install(reader);
+            x.amplificationGuard.install(reader);
+        }
+        x.secureInstalled = x.secureProcessing;
         x.locationsPending = true;
     }
     if (x.locationsPending) {
@@ -212,15 +258,16 @@ void ZOLSAX2Validator::prepareReader()
             setNoNamespaceSchemaLocation(reader, x.noNamespaceLocation);
         x.locationsPending = false;
     }
-    if (x.secureInstalled != x.secureProcessing) {
-        x.entityGuard.install(reader, x.secureProcessing);
-        x.secureInstalled = x.secureProcessing;
-    }
     // Strict mode ignores hints quietly; secure mode refuses them with a record, so it
     // keeps the reader asking for them.
     const bool ignoreHints = x.strict && !x.followHints && !x.secureProcessing;
     reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, !ignoreHints);
-    reader->setContentHandler(x.strict ? &x.documentElement : nullptr);
+    xercesc::ContentHandler* own = x.strict ? &x.documentElement : nullptr;
+    // A secure reader reports to the amplification guard, which passes content on.
+    if (x.secureInstalled)
+        x.amplificationGuard.setContentHandler(own);
+    else
+        reader->setContentHandler(own);
 }
 
 void ZOLSAX2Validator::discardReader()

@@ -78,9 +78,18 @@ public:
     // import or redefine; the document's external DTD, external entities and schema
     // hints are each logged as SAX_PARSE_ERROR with their position (e.g. "external DTD
     // refused (SYSTEM 'a.dtd')") and the answer is false. More than 1,000 entity expansions
-    // are a fatal error. A configured schema that was not loaded makes the answer false,
-    // with a record naming it. See docs/security.md.
+    // are a fatal error, and so is a document whose expansions produce too much text for
+    // its size (see setAmplificationLimit). A configured schema that was not loaded makes
+    // the answer false, with a record naming it. See docs/security.md.
     void setSecureProcessing(bool on);
+    // The amplification limit of secure processing, for later validations: the answer is
+    // false, with a SAX_PARSE_ERROR record at the position reached, once the text the
+    // document's internal entities and defaulted attributes (of its DTD or the schema)
+    // produce, added to the bytes read from the document, reaches activationBytes and
+    // exceeds ratio times those bytes. The defaults are a ratio of 20 and 8 MiB
+    // (8,388,608). False, and nothing changes, when ratio is below 1 or not a number. Has
+    // no effect unless secure processing is on.
+    bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
 
 private:
     // State of the additions; defined with the validator's code.
