@@ -95,14 +95,16 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
 {
     const ZOLString systemId = text(resource->getSystemId());
     const ZOLString publicId = text(resource->getPublicId());
+    bool trustedSchema = false;
     switch (resource->getResourceIdentifierType()) {
     case xercesc::XMLResourceIdentifier::SchemaGrammar: {
         const ZOLString targetNamespace = text(resource->getNameSpace());
-        if (targetNamespace.isEmpty() && noNamespaceSet && systemId == noNamespaceLocation) {
+        trustedSchema = true;
+        if (targetNamespace.isEmpty() && noNamespaceSet && !systemId.isEmpty() && systemId == noNamespaceLocation) {
             noNamespaceRequested = true;
             break;
         }
-        if (!trustedSet || systemId != trustedLocation || targetNamespace != trustedNamespace) {
+        if (!trustedSet || systemId.isEmpty() || systemId != trustedLocation || targetNamespace != trustedNamespace) {
             const ZOLString what = targetNamespace.isEmpty() ? ZOLString("schema hint without namespace")
                                                              : "schema hint for namespace '" + targetNamespace + "'";
             return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
@@ -131,13 +133,19 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
         return refuse(*resource, "external resource refused" + identifiers(publicId, systemId));
     }
 
-    // Opened as the reader itself would: a URL when the identifier makes an absolute one
-    // against the base, a local file otherwise.
+    // A trusted schema is opened from its location alone, which the validator made absolute:
+    // never against the document's folder. What it names is opened against its own base, as
+    // the reader itself would: a URL when the identifier makes an absolute one, a local file
+    // otherwise.
     xercesc::XMLURL url;
-    if (url.setURL(resource->getBaseURI(), resource->getSystemId(), url) && !url.isRelative())
+    const bool isUrl = trustedSchema ? xercesc::XMLURL::parse(resource->getSystemId(), url)
+                                     : url.setURL(resource->getBaseURI(), resource->getSystemId(), url);
+    if (isUrl && !url.isRelative())
         return new xercesc::URLInputSource(url);
     xercesc::XMLBuffer normalized;
     xercesc::XMLUri::normalizeURI(resource->getSystemId(), normalized);
+    if (trustedSchema)
+        return new xercesc::LocalFileInputSource(normalized.getRawBuffer());
     return new xercesc::LocalFileInputSource(resource->getBaseURI(), normalized.getRawBuffer());
 }
 

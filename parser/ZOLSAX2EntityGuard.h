@@ -22,8 +22,9 @@ XERCES_CPP_NAMESPACE_END
 //
 // Once installed, the reader's default entity resolution is off, so nothing is opened
 // unless resolveEntity returns a source for it. Only the trusted schema (the validator's
-// configured namespace and location, and its schema without target namespace) and the
-// schema documents that they include, import or redefine are opened. Everything else (external general and parameter
+// configured namespace and location, and its schema without target namespace), opened from
+// its location alone whatever the document's base, and the schema documents that they
+// include, import or redefine are opened. Everything else (external general and parameter
 // entities, the external DTD subset, xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints) is refused: one
 // SAX_PARSE_ERROR record with the position of the reference and a text such as "external entity 'x' refused (SYSTEM
 // 'file:///etc/passwd')", and a count that the owner turns into a failed parse. Entity expansion stops with a fatal
@@ -46,6 +47,8 @@ public:
     void setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location);
     // The one schema without target namespace that may be opened.
     void setTrustedNoNamespaceSchema(const ZOLString& location);
+    // Its location, as given.
+    const ZOLString& getTrustedNoNamespaceLocation() const noexcept { return noNamespaceLocation; }
     // True once setTrustedSchema was called.
     bool hasTrustedSchema() const noexcept { return trustedSet; }
     // The trusted schema's namespace and location, as given.

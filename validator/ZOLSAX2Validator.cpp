@@ -23,7 +23,10 @@
 #include <xercesc/util/XMLURL.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <system_error>
 
 namespace {
 
@@ -61,6 +64,35 @@ void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLStrin
                         const_cast<char16_t*>(location.wchars()));
 }
 
+// location as a secure reader receives it: a URL unchanged; a path made absolute against the
+// current directory, now, and given as a file URL when the reader would split it at a blank.
+// Empty, so that nothing is trusted, when the current directory cannot be read.
+ZOLString secureLocation(const ZOLString& location)
+{
+    xercesc::XMLURL url;
+    if (xercesc::XMLURL::parse(location.wchars(), url) && !url.isRelative())
+        return location;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(location.chars(), error);
+    if (error)
+        return ZOLString();
+    const std::string path = absolute.lexically_normal().string();
+    if (path.find_first_of(" \t\r\n") == std::string::npos)
+        return ZOLString(path.c_str());
+    std::string fileUrl = "file://";
+    for (const char c : path) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '%') {
+            static const char HEX[] = "0123456789ABCDEF";
+            fileUrl += '%';
+            fileUrl += HEX[static_cast<unsigned char>(c) >> 4];
+            fileUrl += HEX[static_cast<unsigned char>(c) & 15];
+        } else {
+            fileUrl += c;
+        }
+    }
+    return ZOLString(fileUrl.c_str());
+}
+
 // The document at path as the reader opens a system identifier: a URL when it makes an
 // absolute one, a local file otherwise.
 std::unique_ptr<xercesc::InputSource> documentSource(const ZOLString& path)
@@ -76,8 +108,10 @@ std::unique_ptr<xercesc::InputSource> documentSource(const ZOLString& path)
 struct ZOLSAX2Validator::Extensions {
     explicit Extensions(ZOLLog* log) : entityGuard(log) {}
 
-    // The configured pair is kept by the guard, which needs it in secure mode; the
-    // no-namespace location is kept here. A rebuilt reader gets both back.
+    // The configured locations as given, for the default mode. The guard keeps the namespace
+    // and the locations a secure reader receives, resolved when they were configured. A
+    // rebuilt reader gets them back.
+    ZOLString schemaLocation;
     bool noNamespaceSet = false;
     ZOLString noNamespaceLocation;
 
@@ -150,22 +184,36 @@ ZOLSAX2Validator::~ZOLSAX2Validator()
 
 void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location)
 {
-    extensions->entityGuard.setTrustedSchema(targetNamespace, location);
-    if (reader != nullptr && !extensions->validating)
-        setSchemaLocation(reader, targetNamespace, location);
+    Extensions& x = *extensions;
+    x.schemaLocation = location;
+    x.entityGuard.setTrustedSchema(targetNamespace, secureLocation(location));
+    if (reader != nullptr && !x.validating)
+        setSchemaLocation(reader, targetNamespace, configuredLocation());
     else
-        extensions->locationsPending = true;
+        x.locationsPending = true;
 }
 
 void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
 {
-    extensions->noNamespaceSet = true;
-    extensions->noNamespaceLocation = location;
-    extensions->entityGuard.setTrustedNoNamespaceSchema(location);
-    if (reader != nullptr && !extensions->validating)
-        setNoNamespaceSchemaLocation(reader, location);
+    Extensions& x = *extensions;
+    x.noNamespaceSet = true;
+    x.noNamespaceLocation = location;
+    x.entityGuard.setTrustedNoNamespaceSchema(secureLocation(location));
+    if (reader != nullptr && !x.validating)
+        setNoNamespaceSchemaLocation(reader, configuredNoNamespaceLocation());
     else
-        extensions->locationsPending = true;
+        x.locationsPending = true;
+}
+
+const ZOLString& ZOLSAX2Validator::configuredLocation() const
+{
+    return extensions->secureInstalled ? extensions->entityGuard.getTrustedLocation() : extensions->schemaLocation;
+}
+
+const ZOLString& ZOLSAX2Validator::configuredNoNamespaceLocation() const
+{
+    return extensions->secureInstalled ? extensions->entityGuard.getTrustedNoNamespaceLocation()
+                                       : extensions->noNamespaceLocation;
 }
 
 void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
@@ -253,9 +301,9 @@ void ZOLSAX2Validator::prepareReader()
     }
     if (x.locationsPending) {
         if (x.entityGuard.hasTrustedSchema())
-            setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), x.entityGuard.getTrustedLocation());
+            setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), configuredLocation());
         if (x.noNamespaceSet)
-            setNoNamespaceSchemaLocation(reader, x.noNamespaceLocation);
+            setNoNamespaceSchemaLocation(reader, configuredNoNamespaceLocation());
         x.locationsPending = false;
     }
     // Strict mode ignores hints quietly; secure mode refuses them with a record, so it
@@ -306,13 +354,13 @@ bool ZOLSAX2Validator::checkConfiguredSchemas()
     // nothing. In secure mode it must also have come through the guard.
     if (guard.hasTrustedSchema() && (reader->getGrammar(guard.getTrustedNamespace().wchars()) == nullptr ||
                                      (x.secureProcessing && !guard.isTrustedSchemaRequested())))
-        return fail("schema '" + guard.getTrustedLocation() + "' for namespace '" + guard.getTrustedNamespace() +
+        return fail("schema '" + configuredLocation() + "' for namespace '" + guard.getTrustedNamespace() +
                         "' could not be loaded",
-                    &guard.getTrustedLocation());
+                    &configuredLocation());
     if (x.noNamespaceSet &&
         (reader->getGrammar(u"") == nullptr || (x.secureProcessing && !guard.isNoNamespaceSchemaRequested())))
-        return fail("schema '" + x.noNamespaceLocation + "' without target namespace could not be loaded",
-                    &x.noNamespaceLocation);
+        return fail("schema '" + configuredNoNamespaceLocation() + "' without target namespace could not be loaded",
+                    &configuredNoNamespaceLocation());
     if (!x.strict || !root.isSeen())
         return true;
     const ZOLString& rootNamespace = root.getNamespace();

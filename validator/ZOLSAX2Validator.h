@@ -75,7 +75,9 @@ public:
     void setStrictValidation(bool on, bool followHints = false);
     // Hardens later validations for untrusted input (off by default). When on, the only
     // resources opened are the configured schemas and the schema documents they include,
-    // import or redefine; the document's external DTD, external entities and schema
+    // import or redefine; a relative schema location is taken from the current directory
+    // at the time it was configured, never from the document's folder. The document's
+    // external DTD, external entities and schema
     // hints are each logged as SAX_PARSE_ERROR with their position (e.g. "external DTD
     // refused (SYSTEM 'a.dtd')") and the answer is false. More than 1,000 entity expansions
     // are a fatal error, and so is a document whose expansions produce too much text for
@@ -101,6 +103,9 @@ private:
     ZOLSAX2PARSER_LOCAL void discardReader();
     // After a parse: the strict and secure answers' own checks; false when they fail.
     ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
+    // The configured locations in the form the current reader receives them.
+    ZOLSAX2PARSER_LOCAL const ZOLString& configuredLocation() const;
+    ZOLSAX2PARSER_LOCAL const ZOLString& configuredNoNamespaceLocation() const;
 
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;
