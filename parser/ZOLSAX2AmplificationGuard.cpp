@@ -123,6 +123,7 @@ void ZOLSAX2AmplificationGuard::parse(xercesc::SAX2XMLReader* reader, const xerc
     output = 0;
     refused = false;
     unmeasurable = false;
+    entityFreed = false;
     locator = nullptr;
     readerManager = nullptr;
     CountingSource counting(source, input);
@@ -201,12 +202,18 @@ void* ZOLSAX2AmplificationGuard::allocate(XMLSize_t size)
 
 void ZOLSAX2AmplificationGuard::deallocate(void* p)
 {
-    // The reader manager deletes the reader of an entity it has read to the end while that
-    // reader is still its current one: this is the moment the entity's text was produced.
-    if (measuring && readerManager != nullptr && p != nullptr) {
+    if (measuring && readerManager != nullptr && p != nullptr && !entityFreed) {
+        const char* block = static_cast<const char*>(p);
+        const xercesc::XMLEntityDecl* entity = readerManager->getCurrentEntity();
         const xercesc::XMLReader* current = readerManager->getCurrentReader();
-        if (current != nullptr && static_cast<const char*>(p) == reinterpret_cast<const char*>(current) - blockHeader) {
-            const xercesc::XMLEntityDecl* entity = readerManager->getCurrentEntity();
+        if (entity != nullptr && block == reinterpret_cast<const char*>(entity) - blockHeader) {
+            // The current entity itself is freed: a parameter entity whose DTD scanner ended
+            // in mid-entity on an error. The reader manager keeps the pointer until it is
+            // reset, so nothing more is read through it in this parse.
+            entityFreed = true;
+        } else if (current != nullptr && block == reinterpret_cast<const char*>(current) - blockHeader) {
+            // The reader manager deletes the reader of an entity it has read to the end while
+            // that reader is still its current one: this is when the entity's text was produced.
             if (entity != nullptr && !entity->isExternal())
                 output += entity->getValueLen();
         }

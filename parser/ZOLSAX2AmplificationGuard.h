@@ -129,6 +129,7 @@ private:
     const xercesc::Locator* locator;
     const xercesc::ReaderMgr* readerManager;
     bool unmeasurable;
+    bool entityFreed;
     unsigned long long input;
     unsigned long long output;
     bool refused;

@@ -117,7 +117,10 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     case xercesc::XMLResourceIdentifier::SchemaInclude:
     case xercesc::XMLResourceIdentifier::SchemaRedefine:
         // Only a schema the reader is traversing asks for these, and the trusted schema is
-        // the only one it may traverse: they are part of the caller's schema.
+        // the only one it may traverse: they are part of the caller's schema. An import
+        // without a location names nothing to open.
+        if (systemId.isEmpty())
+            return nullptr;
         break;
     case xercesc::XMLResourceIdentifier::ExternalEntity: {
         for (auto d = declarations.rbegin(); d != declarations.rend(); ++d) {
