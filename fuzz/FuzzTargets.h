@@ -183,13 +183,19 @@ private:
 };
 
 // A schema and a document in one input, split at the first NUL byte; the secure validator
-// checks the document against the schema, strictly when the schema's length is odd.
+// checks the document against the schema, strictly when the schema's length is odd. A schema
+// with an occurrence bound above 9,999 is skipped: the reader builds such content models out
+// in full, for minutes and gigabytes (a documented limit of the reader on the caller's own
+// schema, not a finding).
 class SchemaTarget {
 public:
     void run(const std::uint8_t* data, std::size_t size)
     {
         const auto* nul = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
         const std::size_t schemaSize = nul == nullptr ? size : static_cast<std::size_t>(nul - data);
+        const std::string schemaText(reinterpret_cast<const char*>(data), schemaSize);
+        if (hasLargeOccurrenceBound(schemaText))
+            return;
         const std::uint8_t* document = nul == nullptr ? data + size : nul + 1;
         const std::string schemaPath = scratch.file("schema.xsd");
         const std::string documentPath = scratch.file("doc.xml");
@@ -210,6 +216,25 @@ public:
     }
 
 private:
+    // True when a minOccurs or maxOccurs value in the text has more than four digits after
+    // its leading zeros.
+    static bool hasLargeOccurrenceBound(const std::string& schema)
+    {
+        for (std::size_t at = schema.find("Occurs"); at != std::string::npos; at = schema.find("Occurs", at + 1)) {
+            std::size_t i = at + 6;
+            while (i < schema.size() &&
+                   (schema[i] == ' ' || schema[i] == '=' || schema[i] == '\'' || schema[i] == '"' ||
+                    schema[i] == '\t' || schema[i] == '\r' || schema[i] == '\n' || schema[i] == '0'))
+                ++i;
+            std::size_t digits = 0;
+            while (i + digits < schema.size() && schema[i + digits] >= '0' && schema[i + digits] <= '9')
+                ++digits;
+            if (digits > 4)
+                return true;
+        }
+        return false;
+    }
+
     // The value of the first targetNamespace attribute in the text, "" when there is none.
     static std::string targetNamespaceOf(const std::string& schema)
     {

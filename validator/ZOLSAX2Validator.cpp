@@ -11,6 +11,7 @@
 #include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
+#include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/URLInputSource.hpp>
 #include <xercesc/sax/SAXException.hpp>
@@ -258,6 +259,13 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         return false;
     } catch (const xercesc::SAXException& e) {
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
+        return false;
+    } catch (const xercesc::DOMException& e) {
+        // The reader reads schemas into a DOM, whose own exceptions it lets through (for a
+        // version in a schema's XML declaration that the DOM refuses, say). The reader gave
+        // up in the middle of loading a grammar: a fresh one replaces it.
+        discardReader();
+        ZSAX::XERCES_XML_EXCEPTION.log(*log, e.getMessage() == nullptr ? ZOLString() : ZOLString(e.getMessage()));
         return false;
     }
     if (measured && amplification.isRefused()) {
