@@ -167,7 +167,7 @@ void ZOLSAX2AmplificationGuard::refuse() noexcept
     refusedText = ZOLString();
     try {
         if (unmeasurable)
-            refusedText = "entity expansion cannot be measured in this reader, so nothing is expanded";
+            refusedText = "entity expansion cannot be measured in this reader, so the document is refused";
         else
             refusedText = "entity expansion and default attributes produced " + ZOLString(static_cast<long>(output)) +
                           " characters from " + ZOLString(static_cast<long>(input)) +

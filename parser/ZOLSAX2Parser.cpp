@@ -221,7 +221,8 @@ void ZOLSAX2Parser::prepareReader()
         }
         x.secureInstalled = x.secureProcessing;
     } catch (const xercesc::SAXException& e) {
-        // The reader refuses a change of its settings while it parses.
+        // A setting the reader refuses (as it does while it parses) fails the call with the
+        // catalogue's exception, not the reader's own.
         ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
     }
 }

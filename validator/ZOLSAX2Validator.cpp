@@ -65,9 +65,9 @@ void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLStrin
                         const_cast<char16_t*>(location.wchars()));
 }
 
-// location as a secure reader receives it: a URL unchanged; a path made absolute against the
-// current directory, now, and given as a file URL when the reader would split it at a blank.
-// Empty, so that nothing is trusted, when the current directory cannot be read.
+// The location as a secure reader receives it: a URL unchanged; a path made absolute against
+// the current directory, now, and given as a file URL when the reader would split it at a
+// blank. Empty, so that nothing is trusted, when the current directory cannot be read.
 ZOLString secureLocation(const ZOLString& location)
 {
     xercesc::XMLURL url;
