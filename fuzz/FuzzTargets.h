@@ -8,7 +8,7 @@
 // and the schema target (whose schema, being the caller's, may name anything) open what the
 // input names, so scripts/fuzz.sh runs them in a network namespace of their own and in an
 // empty directory. An input that secure processing stops for entity expansion is not run in
-// the default mode, which has no such limit by design.
+// the default mode, which has no such limit.
 
 #include <ZOLException.h>
 #include <ZOLLog.h>
