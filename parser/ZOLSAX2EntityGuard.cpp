@@ -55,17 +55,17 @@ ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
 
 ZOLSAX2EntityGuard::~ZOLSAX2EntityGuard() = default;
 
-void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader, bool on)
+void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader)
 {
     // The entity resolver that receives the resource's kind and position is only on the
     // implementation class; the factory always creates one.
     auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
     if (impl == nullptr)
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException("the reader cannot take an entity resolver");
-    reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, on);
-    impl->setXMLEntityResolver(on ? this : nullptr);
-    reader->setDeclarationHandler(on ? this : nullptr);
-    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, on ? securityManager.get() : nullptr);
+    reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    impl->setXMLEntityResolver(this);
+    reader->setDeclarationHandler(this);
+    reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, securityManager.get());
 }
 
 void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location)
@@ -96,14 +96,16 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
 {
     const ZOLString systemId = text(resource->getSystemId());
     const ZOLString publicId = text(resource->getPublicId());
+    bool trustedSchema = false;
     switch (resource->getResourceIdentifierType()) {
     case xercesc::XMLResourceIdentifier::SchemaGrammar: {
         const ZOLString targetNamespace = text(resource->getNameSpace());
-        if (targetNamespace.isEmpty() && noNamespaceSet && systemId == noNamespaceLocation) {
+        trustedSchema = true;
+        if (targetNamespace.isEmpty() && noNamespaceSet && !systemId.isEmpty() && systemId == noNamespaceLocation) {
             noNamespaceRequested = true;
             break;
         }
-        if (!trustedSet || systemId != trustedLocation || targetNamespace != trustedNamespace) {
+        if (!trustedSet || systemId.isEmpty() || systemId != trustedLocation || targetNamespace != trustedNamespace) {
             const ZOLString what = targetNamespace.isEmpty() ? ZOLString("schema hint without namespace")
                                                              : "schema hint for namespace '" + targetNamespace + "'";
             return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
@@ -116,7 +118,10 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     case xercesc::XMLResourceIdentifier::SchemaInclude:
     case xercesc::XMLResourceIdentifier::SchemaRedefine:
         // Only a schema the reader is traversing asks for these, and the trusted schema is
-        // the only one it may traverse: they are part of the caller's schema.
+        // the only one it may traverse: they are part of the caller's schema. An import
+        // without a location names nothing to open.
+        if (systemId.isEmpty())
+            return nullptr;
         break;
     case xercesc::XMLResourceIdentifier::ExternalEntity: {
         for (auto d = declarations.rbegin(); d != declarations.rend(); ++d) {
@@ -136,13 +141,19 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
         return refuse(*resource, "external resource refused" + identifiers(publicId, systemId));
     }
 
-    // Opened as the reader itself would: a URL when the identifier makes an absolute one
-    // against the base, a local file otherwise.
+    // A trusted schema is opened from its location alone, which the validator made absolute:
+    // never against the document's folder. What it names is opened against its own base, as
+    // the reader itself would: a URL when the identifier makes an absolute one, a local file
+    // otherwise.
     xercesc::XMLURL url;
-    if (url.setURL(resource->getBaseURI(), resource->getSystemId(), url) && !url.isRelative())
+    const bool isUrl = trustedSchema ? xercesc::XMLURL::parse(resource->getSystemId(), url)
+                                     : url.setURL(resource->getBaseURI(), resource->getSystemId(), url);
+    if (isUrl && !url.isRelative())
         return new xercesc::URLInputSource(url);
     xercesc::XMLBuffer normalized;
     xercesc::XMLUri::normalizeURI(resource->getSystemId(), normalized);
+    if (trustedSchema)
+        return new xercesc::LocalFileInputSource(normalized.getRawBuffer());
     return new xercesc::LocalFileInputSource(resource->getBaseURI(), normalized.getRawBuffer());
 }
 

@@ -18,12 +18,13 @@ XERCES_CPP_NAMESPACE_END
 
 // Secure processing of one reader: refuses every external resource a document names and
 // limits entity expansion. Internal to the library; the parser and the validator own one
-// each and install it only while their secure processing is on.
+// each and install it in the readers they build for secure processing.
 //
 // Once installed, the reader's default entity resolution is off, so nothing is opened
 // unless resolveEntity returns a source for it. Only the trusted schema (the validator's
-// configured namespace and location, and its schema without target namespace) and the
-// schema documents that they include, import or redefine are opened. Everything else (external general and parameter
+// configured namespace and location, and its schema without target namespace), opened from
+// its location alone whatever the document's base, and the schema documents that they
+// include, import or redefine are opened. Everything else (external general and parameter
 // entities, the external DTD subset, xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints) is refused: one
 // SAX_PARSE_ERROR record with the position of the reference and a text such as "external entity 'x' refused (SYSTEM
 // 'file:///etc/passwd')", and a count that the owner turns into a failed parse. Entity expansion stops with a fatal
@@ -39,13 +40,15 @@ public:
     ZOLSAX2EntityGuard& operator=(const ZOLSAX2EntityGuard&) = delete;
     ~ZOLSAX2EntityGuard() override;
 
-    // Installs the guard in reader (on) or restores the reader's defaults (off).
-    // reader must be the library's own SAX2 reader implementation; not during a parse.
-    void install(xercesc::SAX2XMLReader* reader, bool on);
+    // Installs the guard in reader, which must be the library's own SAX2 reader
+    // implementation and must not be parsing.
+    void install(xercesc::SAX2XMLReader* reader);
     // The one schema that may be opened: the validator's configured pair.
     void setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location);
     // The one schema without target namespace that may be opened.
     void setTrustedNoNamespaceSchema(const ZOLString& location);
+    // Its location, as given.
+    const ZOLString& getTrustedNoNamespaceLocation() const noexcept { return noNamespaceLocation; }
     // True once setTrustedSchema was called.
     bool hasTrustedSchema() const noexcept { return trustedSet; }
     // The trusted schema's namespace and location, as given.

@@ -1,5 +1,6 @@
 #include "ZOLSAX2Parser.h"
 
+#include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
@@ -12,15 +13,18 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/framework/StdInInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/IOException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
 namespace {
 
-// Clears the content handler's parsing flag on every way out of a parse.
+// Sets the content handler's parsing flag for one parse and clears it on every way out.
 class ParsingScope {
 public:
     explicit ParsingScope(bool& flag) : flag(flag) { flag = true; }
@@ -32,13 +36,14 @@ private:
     bool& flag;
 };
 
-// A reader with the parser's fixed configuration, in this order and nothing else. The
-// reader that reports skipped entities differs only in validating documents with a DTD,
-// which it needs to hear of them and which changes nothing else the caller sees.
-xercesc::SAX2XMLReader* createConfiguredReader(bool reportSkippedEntities)
+// A reader with the parser's fixed configuration, in this order and nothing else, on the
+// given memory (Xerces' own unless secure processing guards it). The reader that reports
+// skipped entities differs only in validating documents with a DTD, which it needs to hear
+// of them and which changes nothing else the caller sees.
+xercesc::SAX2XMLReader* createConfiguredReader(bool reportSkippedEntities, xercesc::MemoryManager* memory)
 {
-    xercesc::SAX2XMLReader* reader =
-        reportSkippedEntities ? new ZOLSAX2SkippedEntityReader() : xercesc::XMLReaderFactory::createXMLReader();
+    xercesc::SAX2XMLReader* reader = reportSkippedEntities ? new ZOLSAX2SkippedEntityReader(memory)
+                                                           : xercesc::XMLReaderFactory::createXMLReader(memory);
     reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, reportSkippedEntities);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
@@ -56,12 +61,14 @@ xercesc::SAX2XMLReader* createConfiguredReader(bool reportSkippedEntities)
 struct ZOLSAX2Parser::Extensions {
     explicit Extensions(ZOLLog* log) : entityGuard(log) {}
 
-    // Secure processing as asked for, and as installed in the current reader.
+    // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
     // The current reader is the one that reports skipped entities.
     bool skippedEntityReader = false;
     ZOLSAX2EntityGuard entityGuard;
+    // The memory of a secure reader, which measures what it expands.
+    ZOLSAX2AmplificationGuard amplificationGuard;
 };
 
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
@@ -75,7 +82,7 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = createConfiguredReader(false);
+    reader = createConfiguredReader(false, xercesc::XMLPlatformUtils::fgMemoryManager);
 
     contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback, charactersCallback,
                                                processingInstructionCallback);
@@ -145,24 +152,47 @@ void ZOLSAX2Parser::setSkippedEntityCallback(SkippedEntityCallback callback)
     contentHandler->skippedEntityCallback = callback;
 }
 
+bool ZOLSAX2Parser::setAmplificationLimit(double ratio, unsigned long long activationBytes)
+{
+    return extensions->amplificationGuard.setLimit(ratio, activationBytes);
+}
+
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
+    // A callback parsing on its own parser: the reader refuses a second parse while one
+    // runs, and so does this call, before it touches anything the running parse uses.
+    if (contentHandler->parsing) {
+        const xercesc::IOException inProgress(__FILE__, __LINE__, xercesc::XMLExcepts::Gen_ParseInProgress);
+        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(inProgress.getMessage()));
+    }
     prepareReader();
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
     extensions->entityGuard.reset();
+    // Until this document starts, there is no position to give.
+    contentHandler->locator = nullptr;
+    ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
+    const bool measured = extensions->secureInstalled;
     {
         ParsingScope scope(contentHandler->parsing);
         try {
-            reader->parse(*source);
+            if (measured)
+                amplification.parse(reader, *source);
+            else
+                reader->parse(*source);
         } catch (const xercesc::OutOfMemoryException&) {
             // The reader stays "in progress" for good after this; a fresh one replaces it
             // at the next parse.
             discardReader();
-            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+            if (!measured || !amplification.isRefused())
+                ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         } catch (const xercesc::XMLException& e) {
             ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
         }
+    }
+    if (measured && amplification.isRefused()) {
+        amplification.logRefusal(*log);
+        errorHandler->errorSeen = true;
     }
     if (extensions->entityGuard.getRefusals() > 0)
         errorHandler->errorSeen = true;
@@ -172,25 +202,37 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 
 void ZOLSAX2Parser::prepareReader()
 {
-    // Only a caller who listens for skipped entities pays for the reader that finds them.
+    Extensions& x = *extensions;
+    // Only a caller who listens for skipped entities pays for the reader that finds them. A
+    // secure reader lives on the amplification guard's memory. Either change takes a new reader.
     const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
-    if (reader != nullptr && extensions->skippedEntityReader != reportSkippedEntities)
+    if (reader != nullptr &&
+        (x.secureInstalled != x.secureProcessing || x.skippedEntityReader != reportSkippedEntities))
         discardReader();
-    if (reader == nullptr) {
+    if (reader != nullptr)
+        return;
+    try {
         try {
-            reader = createConfiguredReader(reportSkippedEntities);
+            reader = createConfiguredReader(reportSkippedEntities, x.secureProcessing
+                                                                       ? &x.amplificationGuard
+                                                                       : xercesc::XMLPlatformUtils::fgMemoryManager);
             reader->setContentHandler(contentHandler);
             reader->setErrorHandler(errorHandler);
+            if (x.secureProcessing) {
+                x.entityGuard.install(reader);
+                x.amplificationGuard.setContentHandler(contentHandler);
+                x.amplificationGuard.install(reader);
+            }
         } catch (const xercesc::OutOfMemoryException&) {
             discardReader();
             ZSAX::XERCES_OUT_OF_MEMORY.throwException();
         }
-        extensions->skippedEntityReader = reportSkippedEntities;
-        extensions->secureInstalled = false;
-    }
-    if (extensions->secureInstalled != extensions->secureProcessing) {
-        extensions->entityGuard.install(reader, extensions->secureProcessing);
-        extensions->secureInstalled = extensions->secureProcessing;
+        x.secureInstalled = x.secureProcessing;
+        x.skippedEntityReader = reportSkippedEntities;
+    } catch (const xercesc::SAXException& e) {
+        // A setting the reader refuses (as it does while it parses) fails the call with the
+        // catalogue's exception, not the reader's own.
+        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
     }
 }
 
@@ -198,5 +240,7 @@ void ZOLSAX2Parser::discardReader()
 {
     delete reader;
     reader = nullptr;
+    // The locator was the discarded reader's.
+    contentHandler->locator = nullptr;
     extensions->secureInstalled = false;
 }

@@ -83,7 +83,8 @@ public:
     // the document references is logged as SAX_PARSE_ERROR with its position and a text
     // such as "external entity 'x' refused (SYSTEM 'file:///etc/passwd')", the reader
     // then reports that it could not open it, and the parse throws XML_PARSE_FAILED.
-    // A document with more than 1,000 entity expansions fails with a fatal error.
+    // A document with more than 1,000 entity expansions, or whose expansions produce too
+    // much text for its size (see setAmplificationLimit), fails with a fatal error.
     // Documents that reference no external entity parse exactly as in the default mode.
     // See docs/security.md.
     void setSecureProcessing(bool on);
@@ -98,6 +99,15 @@ public:
     // and the failures stay as without it. Takes effect at the next parse, so a callback
     // may call it. See docs/additions.md.
     void setSkippedEntityCallback(SkippedEntityCallback callback);
+    // The amplification limit of secure processing, for later parses. A document fails
+    // with a fatal SAX_PARSE_ERROR record at the position reached ("entity expansion and
+    // default attributes produced N characters from M bytes of input, ...") once the text
+    // its internal entities and defaulted attributes produce, added to the bytes read from
+    // the document, reaches activationBytes and exceeds ratio times those bytes. The
+    // defaults are a ratio of 20 and 8 MiB (8,388,608), so documents that produce less
+    // than 8 MiB this way are never affected. False, and nothing changes, when ratio is
+    // below 1 or not a number. Has no effect unless secure processing is on.
+    bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
 
 private:
     // State of the additions; defined with the parser's code.

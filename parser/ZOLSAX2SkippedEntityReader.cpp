@@ -39,9 +39,9 @@ void ZOLSAX2SkippedEntityReader::SilentDTDHandler::unparsedEntityDecl(const XMLC
 
 void ZOLSAX2SkippedEntityReader::SilentDTDHandler::resetDocType() {}
 
-ZOLSAX2SkippedEntityReader::ZOLSAX2SkippedEntityReader()
-    : xercesc::SAX2XMLReaderImpl(this), validator(new ZOLSAX2SkippedEntityValidator(*this)), dtdHandler(nullptr),
-      subsetDeclaration(nullptr)
+ZOLSAX2SkippedEntityReader::ZOLSAX2SkippedEntityReader(xercesc::MemoryManager* memory)
+    : ZOLSAX2WatchingMemoryManager(memory), xercesc::SAX2XMLReaderImpl(this),
+      validator(new ZOLSAX2SkippedEntityValidator(*this)), dtdHandler(nullptr), subsetDeclaration(nullptr)
 {
     // Xerces 3.2 deletes a validator it was given only when another replaces it, so this
     // reader owns it; the scanner does not use it while being destroyed. Installing it

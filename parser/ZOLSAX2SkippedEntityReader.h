@@ -35,7 +35,8 @@ class ZOLSAX2SkippedEntityValidator;
 // feature as for the plain reader. Internal to the library.
 class ZOLSAX2SkippedEntityReader : private ZOLSAX2WatchingMemoryManager, public xercesc::SAX2XMLReaderImpl {
 public:
-    ZOLSAX2SkippedEntityReader();
+    // A reader on memory, which must outlive it.
+    explicit ZOLSAX2SkippedEntityReader(xercesc::MemoryManager* memory);
     ZOLSAX2SkippedEntityReader(const ZOLSAX2SkippedEntityReader&) = delete;
     ZOLSAX2SkippedEntityReader& operator=(const ZOLSAX2SkippedEntityReader&) = delete;
     ~ZOLSAX2SkippedEntityReader() override;

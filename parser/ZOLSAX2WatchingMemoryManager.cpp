@@ -1,11 +1,9 @@
 #include "ZOLSAX2WatchingMemoryManager.h"
 
-#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
-#include <new>
-
-ZOLSAX2WatchingMemoryManager::ZOLSAX2WatchingMemoryManager() : watched(nullptr) {}
+ZOLSAX2WatchingMemoryManager::ZOLSAX2WatchingMemoryManager(xercesc::MemoryManager* next) : next(next), watched(nullptr)
+{}
 
 ZOLSAX2WatchingMemoryManager::~ZOLSAX2WatchingMemoryManager() = default;
 
@@ -17,19 +15,14 @@ xercesc::MemoryManager* ZOLSAX2WatchingMemoryManager::getExceptionMemoryManager(
 
 void* ZOLSAX2WatchingMemoryManager::allocate(XMLSize_t size)
 {
-    // As Xerces' default manager does.
-    try {
-        return ::operator new(size);
-    } catch (const std::bad_alloc&) {
-        throw xercesc::OutOfMemoryException();
-    }
+    return next->allocate(size);
 }
 
 void ZOLSAX2WatchingMemoryManager::deallocate(void* p)
 {
     if (p == watched)
         watched = nullptr;
-    ::operator delete(p);
+    next->deallocate(p);
 }
 
 void ZOLSAX2WatchingMemoryManager::watch(const void* object) noexcept

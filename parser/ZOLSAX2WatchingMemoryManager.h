@@ -3,13 +3,14 @@
 
 #include <xercesc/framework/MemoryManager.hpp>
 
-// Xerces' own memory management (the global heap; running out is an OutOfMemoryException),
-// which also tells whether one watched object is still allocated. ZOLSAX2SkippedEntityReader
+// Another memory manager's memory (Xerces' own by default), which also tells whether one
+// watched object is still allocated. ZOLSAX2SkippedEntityReader
 // uses it to find out whether the reader freed an object that some builds of Xerces leak.
 // Internal to the library.
 class ZOLSAX2WatchingMemoryManager : public xercesc::MemoryManager {
 public:
-    ZOLSAX2WatchingMemoryManager();
+    // Takes its memory from next, which must outlive it.
+    explicit ZOLSAX2WatchingMemoryManager(xercesc::MemoryManager* next);
     ZOLSAX2WatchingMemoryManager(const ZOLSAX2WatchingMemoryManager&) = delete;
     ZOLSAX2WatchingMemoryManager& operator=(const ZOLSAX2WatchingMemoryManager&) = delete;
     ~ZOLSAX2WatchingMemoryManager() override;
@@ -25,6 +26,7 @@ public:
     bool isWatchedAllocated() const noexcept { return watched != nullptr; }
 
 private:
+    xercesc::MemoryManager* next;
     // The block of the watched object, which starts XMemory's header before the object.
     const void* watched;
 };

@@ -1,11 +1,8 @@
 #include "ZOLSAX2ReaderMemory.h"
 
-#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
-#include <new>
-
-ZOLSAX2ReaderMemory::ZOLSAX2ReaderMemory() : blocks(0) {}
+ZOLSAX2ReaderMemory::ZOLSAX2ReaderMemory() : next(xercesc::XMLPlatformUtils::fgMemoryManager), blocks(0) {}
 
 ZOLSAX2ReaderMemory::~ZOLSAX2ReaderMemory() = default;
 
@@ -16,13 +13,7 @@ xercesc::MemoryManager* ZOLSAX2ReaderMemory::getExceptionMemoryManager()
 
 void* ZOLSAX2ReaderMemory::allocate(XMLSize_t size)
 {
-    // Through operator new, like Xerces' own manager, so a replaced operator new sees it.
-    void* p = nullptr;
-    try {
-        p = ::operator new(size);
-    } catch (...) {
-        throw xercesc::OutOfMemoryException();
-    }
+    void* p = next->allocate(size);
     ++blocks;
     return p;
 }
@@ -34,5 +25,5 @@ void ZOLSAX2ReaderMemory::deallocate(void* p)
     // A block of another manager released here must not wrap the count round.
     if (blocks > 0)
         --blocks;
-    ::operator delete(p);
+    next->deallocate(p);
 }

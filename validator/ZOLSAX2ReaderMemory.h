@@ -19,15 +19,18 @@ public:
     ZOLSAX2ReaderMemory& operator=(const ZOLSAX2ReaderMemory&) = delete;
     ~ZOLSAX2ReaderMemory() override;
 
+    // Takes later blocks from next, which must outlive them; only while no block is held.
+    void setNext(xercesc::MemoryManager* next) noexcept { this->next = next; }
     // Blocks allocated through this manager and not yet released.
     std::size_t getBlocks() const noexcept { return blocks; }
 
     xercesc::MemoryManager* getExceptionMemoryManager() override;
-    // Throws xercesc::OutOfMemoryException when the memory is not there, as the default does.
+    // Throws what next throws: xercesc::OutOfMemoryException when the memory is not there.
     void* allocate(XMLSize_t size) override;
     void deallocate(void* p) override;
 
 private:
+    xercesc::MemoryManager* next;
     std::size_t blocks;
 };
 

@@ -1,5 +1,6 @@
 #include "ZOLSAX2Validator.h"
 
+#include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2EntityGuard.h"
@@ -11,11 +12,14 @@
 #include <ZOLLogLocation.h>
 #include <ZSAX.h>
 
+#include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/URLInputSource.hpp>
 #include <xercesc/framework/XMLBuffer.hpp>
+#include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/IOException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
@@ -26,13 +30,19 @@
 
 #include <memory>
 
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
 namespace {
 
 // A caching validator's reader that grows by more than this many blocks over the documents
 // after a load is replaced (some hundred bytes each; see ZOLSAX2ReaderMemory).
 constexpr std::size_t READER_GROWTH_LIMIT = 20000;
 
-// A reader with the validator's fixed configuration, in this order and nothing else.
+// A reader with the validator's fixed configuration, in this order and nothing else, on the
+// given memory (Xerces' own unless caching counts it or secure processing guards it).
 xercesc::SAX2XMLReader* createConfiguredReader(xercesc::MemoryManager* memory)
 {
     xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, nullptr);
@@ -147,6 +157,45 @@ bool loadSchema(xercesc::SAX2XMLReader* reader, const ZOLString& resolved, const
     return targetNamespace == (loaded == nullptr ? ZOLString() : ZOLString(loaded));
 }
 
+// The location as a secure reader receives it: a URL unchanged; a path made absolute against
+// the current directory, now, and given as a file URL when the reader would split it at a
+// blank. Empty, so that nothing is trusted, when the current directory cannot be read.
+ZOLString secureLocation(const ZOLString& location)
+{
+    xercesc::XMLURL url;
+    if (xercesc::XMLURL::parse(location.wchars(), url) && !url.isRelative())
+        return location;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(location.chars(), error);
+    if (error)
+        return ZOLString();
+    const std::string path = absolute.lexically_normal().string();
+    if (path.find_first_of(" \t\r\n") == std::string::npos)
+        return ZOLString(path.c_str());
+    std::string fileUrl = "file://";
+    for (const char c : path) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '%') {
+            static const char HEX[] = "0123456789ABCDEF";
+            fileUrl += '%';
+            fileUrl += HEX[static_cast<unsigned char>(c) >> 4];
+            fileUrl += HEX[static_cast<unsigned char>(c) & 15];
+        } else {
+            fileUrl += c;
+        }
+    }
+    return ZOLString(fileUrl.c_str());
+}
+
+// The document at path as the reader opens a system identifier: a URL when it makes an
+// absolute one, a local file otherwise.
+std::unique_ptr<xercesc::InputSource> documentSource(const ZOLString& path)
+{
+    xercesc::XMLURL url;
+    if (xercesc::XMLURL::parse(path.wchars(), url) && !url.isRelative())
+        return std::unique_ptr<xercesc::InputSource>(new xercesc::URLInputSource(url));
+    return std::unique_ptr<xercesc::InputSource>(new xercesc::LocalFileInputSource(path.wchars()));
+}
+
 } // namespace
 
 struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
@@ -161,9 +210,10 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
 
     // Drops the cached grammar of reader (null for none); the next validate loads again.
     void dropCache(xercesc::SAX2XMLReader* reader);
-    // Loads the configured schemas for the document at path into reader's pool unless the
-    // cache already holds them.
-    void prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler, const ZOLString& path);
+    // Loads the configured schemas (at the locations the reader is given) for the document at
+    // path into reader's pool unless the cache already holds them.
+    void prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler, const ZOLString& path,
+                      const ZOLString& pairLocation, const ZOLString& noNamespacePath);
     // After a document: true when reader has grown by more than READER_GROWTH_LIMIT blocks
     // since the first document after the last load, and should be replaced.
     bool hasOutgrown(const xercesc::SAX2XMLReader* reader);
@@ -178,18 +228,22 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // Every record of the reader and the guard passes through here.
     RecordSwitch records;
 
-    // The configured pair is kept by the guard, which needs it in secure mode; the
-    // no-namespace location is kept here. A rebuilt reader gets both back.
+    // The configured locations as given, for the default mode. The guard keeps the namespace
+    // and the locations a secure reader receives, resolved when they were configured. A
+    // rebuilt reader gets them back.
+    ZOLString schemaLocation;
     bool noNamespaceSet = false;
     ZOLString noNamespaceLocation;
 
     bool strict = false;
     bool followHints = false;
 
-    // Secure processing as asked for, and as installed in the current reader.
+    // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
     ZOLSAX2EntityGuard entityGuard;
+    // The memory of a secure reader, which measures what it expands.
+    ZOLSAX2AmplificationGuard amplificationGuard;
 
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
@@ -203,8 +257,11 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     std::size_t blockCeiling = 0;
     // The resolved locations the cache was loaded for.
     ZOLString cacheKey;
-    // True when a configured location is resolved against each document.
-    bool relativeLocations = false;
+
+    // Set while validate() runs: the log may call back into the validator meanwhile.
+    bool validating = false;
+    // Schema locations given while the reader was busy; handed to it at the next validation.
+    bool locationsPending = false;
 };
 
 void ZOLSAX2Validator::Extensions::dropCache(xercesc::SAX2XMLReader* reader)
@@ -217,8 +274,12 @@ void ZOLSAX2Validator::Extensions::dropCache(xercesc::SAX2XMLReader* reader)
 }
 
 void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler,
-                                                const ZOLString& path)
+                                                const ZOLString& path, const ZOLString& pairLocation,
+                                                const ZOLString& noNamespacePath)
 {
+    // A relative location is resolved against each document, as the reader does.
+    const bool relativeLocations = (entityGuard.hasTrustedSchema() && isRelativeLocation(pairLocation)) ||
+                                   (noNamespaceSet && isRelativeLocation(noNamespacePath));
     if (cache != Cache::NONE && !relativeLocations)
         return;
     ZOLString pair;
@@ -226,9 +287,9 @@ void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, 
     try {
         const ZOLString base = relativeLocations ? documentBase(path) : ZOLString();
         if (entityGuard.hasTrustedSchema())
-            pair = resolveLocation(base, entityGuard.getTrustedLocation());
+            pair = resolveLocation(base, pairLocation);
         if (noNamespaceSet)
-            noNamespace = resolveLocation(base, noNamespaceLocation);
+            noNamespace = resolveLocation(base, noNamespacePath);
     } catch (const xercesc::XMLException&) {
         // Not resolved here, so left to the reader for this document.
         dropCache(reader);
@@ -249,9 +310,9 @@ void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, 
     // the reader for each document.
     const ZOLString& targetNamespace = entityGuard.getTrustedNamespace();
     if (entityGuard.hasTrustedSchema() &&
-        (targetNamespace.isEmpty() || hasBlank(targetNamespace) || hasBlank(entityGuard.getTrustedLocation())))
+        (targetNamespace.isEmpty() || hasBlank(targetNamespace) || hasBlank(pairLocation)))
         return;
-    if ((noNamespaceSet && hasBlank(noNamespaceLocation)) || (!entityGuard.hasTrustedSchema() && !noNamespaceSet))
+    if ((noNamespaceSet && hasBlank(noNamespacePath)) || (!entityGuard.hasTrustedSchema() && !noNamespaceSet))
         return;
 
     // Loads see the grammars cached by the ones before, as the reader's own loads for a
@@ -302,6 +363,22 @@ bool ZOLSAX2Validator::Extensions::hasOutgrown(const xercesc::SAX2XMLReader* rea
     return blocks > blockCeiling;
 }
 
+namespace {
+
+// Sets a flag for one validation and clears it on every way out.
+class ValidatingScope {
+public:
+    explicit ValidatingScope(bool& flag) : flag(flag) { flag = true; }
+    ValidatingScope(const ValidatingScope&) = delete;
+    ValidatingScope& operator=(const ValidatingScope&) = delete;
+    ~ValidatingScope() { flag = false; }
+
+private:
+    bool& flag;
+};
+
+} // namespace
+
 ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), errorHandler(nullptr), extensions(nullptr)
 {
     try {
@@ -338,12 +415,13 @@ ZOLSAX2Validator::~ZOLSAX2Validator()
 void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location)
 {
     Extensions& x = *extensions;
-    x.entityGuard.setTrustedSchema(targetNamespace, location);
-    if (reader != nullptr)
-        setSchemaLocation(reader, targetNamespace, location);
+    x.schemaLocation = location;
+    x.entityGuard.setTrustedSchema(targetNamespace, secureLocation(location));
+    if (reader != nullptr && !x.validating)
+        setSchemaLocation(reader, targetNamespace, configuredLocation());
+    else
+        x.locationsPending = true;
     x.dropCache(reader);
-    x.relativeLocations =
-        isRelativeLocation(location) || (x.noNamespaceSet && isRelativeLocation(x.noNamespaceLocation));
 }
 
 void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
@@ -351,12 +429,23 @@ void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
     Extensions& x = *extensions;
     x.noNamespaceSet = true;
     x.noNamespaceLocation = location;
-    x.entityGuard.setTrustedNoNamespaceSchema(location);
-    if (reader != nullptr)
-        setNoNamespaceSchemaLocation(reader, location);
+    x.entityGuard.setTrustedNoNamespaceSchema(secureLocation(location));
+    if (reader != nullptr && !x.validating)
+        setNoNamespaceSchemaLocation(reader, configuredNoNamespaceLocation());
+    else
+        x.locationsPending = true;
     x.dropCache(reader);
-    x.relativeLocations = isRelativeLocation(location) ||
-                          (x.entityGuard.hasTrustedSchema() && isRelativeLocation(x.entityGuard.getTrustedLocation()));
+}
+
+const ZOLString& ZOLSAX2Validator::configuredLocation() const
+{
+    return extensions->secureInstalled ? extensions->entityGuard.getTrustedLocation() : extensions->schemaLocation;
+}
+
+const ZOLString& ZOLSAX2Validator::configuredNoNamespaceLocation() const
+{
+    return extensions->secureInstalled ? extensions->entityGuard.getTrustedNoNamespaceLocation()
+                                       : extensions->noNamespaceLocation;
 }
 
 void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
@@ -367,22 +456,53 @@ void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
 
 bool ZOLSAX2Validator::validate(const ZOLFile& file)
 {
+    // Called from the log during a validation: the reader refuses a second parse while one
+    // runs, and so does this call, before it touches anything the running one uses.
+    if (extensions->validating) {
+        const xercesc::IOException inProgress(__FILE__, __LINE__, xercesc::XMLExcepts::Gen_ParseInProgress);
+        ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(inProgress.getMessage()));
+        return false;
+    }
+    const ValidatingScope scope(extensions->validating);
+    ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
+    bool measured = false;
     try {
         prepareReader();
         const ZOLString path(file.getPath());
         if (extensions->caching)
-            extensions->prepareCache(reader, errorHandler, path);
+            extensions->prepareCache(reader, errorHandler, path, configuredLocation(), configuredNoNamespaceLocation());
         extensions->entityGuard.reset();
         extensions->documentElement.reset();
-        reader->parse(path.wchars());
+        measured = extensions->secureInstalled;
+        if (measured)
+            amplification.parse(reader, *documentSource(path));
+        else
+            reader->parse(path.wchars());
     } catch (const xercesc::OutOfMemoryException&) {
         // The reader stays "in progress" for good after this; a fresh one replaces it at
         // the next validation.
         discardReader();
-        ZSAX::XERCES_OUT_OF_MEMORY.log(*log);
+        if (measured && amplification.isRefused())
+            amplification.logRefusal(*log);
+        else
+            ZSAX::XERCES_OUT_OF_MEMORY.log(*log);
         return false;
     } catch (const xercesc::XMLException& e) {
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
+        return false;
+    } catch (const xercesc::SAXException& e) {
+        ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(e.getMessage()));
+        return false;
+    } catch (const xercesc::DOMException& e) {
+        // The reader reads schemas into a DOM, whose own exceptions it lets through (for a
+        // version in a schema's XML declaration that the DOM refuses, say). The reader gave
+        // up in the middle of loading a grammar: a fresh one replaces it.
+        discardReader();
+        ZSAX::XERCES_XML_EXCEPTION.log(*log, e.getMessage() == nullptr ? ZOLString() : ZOLString(e.getMessage()));
+        return false;
+    }
+    if (measured && amplification.isRefused()) {
+        amplification.logRefusal(*log);
         return false;
     }
     if (extensions->entityGuard.getRefusals() > 0)
@@ -412,27 +532,54 @@ void ZOLSAX2Validator::setSchemaCaching(bool on)
     discardReader();
 }
 
+bool ZOLSAX2Validator::setAmplificationLimit(double ratio, unsigned long long activationBytes)
+{
+    return extensions->amplificationGuard.setLimit(ratio, activationBytes);
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
+    // A secure reader lives on the amplification guard's memory, so a change of mode takes
+    // a new reader.
+    if (reader != nullptr && x.secureInstalled != x.secureProcessing)
+        discardReader();
     if (reader == nullptr) {
-        reader = createConfiguredReader(x.caching ? &x.readerMemory : xercesc::XMLPlatformUtils::fgMemoryManager);
+        // Caching counts the reader's memory; secure processing measures it. With both, the
+        // count passes every request on to the guard.
+        xercesc::MemoryManager* memory = x.secureProcessing
+                                             ? static_cast<xercesc::MemoryManager*>(&x.amplificationGuard)
+                                             : xercesc::XMLPlatformUtils::fgMemoryManager;
+        if (x.caching) {
+            x.readerMemory.setNext(memory);
+            memory = &x.readerMemory;
+        }
+        reader = createConfiguredReader(memory);
         reader->setErrorHandler(errorHandler);
-        if (x.entityGuard.hasTrustedSchema())
-            setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), x.entityGuard.getTrustedLocation());
-        if (x.noNamespaceSet)
-            setNoNamespaceSchemaLocation(reader, x.noNamespaceLocation);
-        x.secureInstalled = false;
-    }
-    if (x.secureInstalled != x.secureProcessing) {
-        x.entityGuard.install(reader, x.secureProcessing);
+        if (x.secureProcessing) {
+            x.entityGuard.install(reader);
+            x.amplificationGuard.install(reader);
+        }
         x.secureInstalled = x.secureProcessing;
+        x.locationsPending = true;
+    }
+    if (x.locationsPending) {
+        if (x.entityGuard.hasTrustedSchema())
+            setSchemaLocation(reader, x.entityGuard.getTrustedNamespace(), configuredLocation());
+        if (x.noNamespaceSet)
+            setNoNamespaceSchemaLocation(reader, configuredNoNamespaceLocation());
+        x.locationsPending = false;
     }
     // Strict mode ignores hints quietly; secure mode refuses them with a record, so it
     // keeps the reader asking for them.
     const bool ignoreHints = x.strict && !x.followHints && !x.secureProcessing;
     reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, !ignoreHints);
-    reader->setContentHandler(x.strict ? &x.documentElement : nullptr);
+    xercesc::ContentHandler* own = x.strict ? &x.documentElement : nullptr;
+    // A secure reader reports to the amplification guard, which passes content on.
+    if (x.secureInstalled)
+        x.amplificationGuard.setContentHandler(own);
+    else
+        reader->setContentHandler(own);
 }
 
 void ZOLSAX2Validator::discardReader()
@@ -473,13 +620,13 @@ bool ZOLSAX2Validator::checkConfiguredSchemas()
     // nothing. In secure mode it must also have come through the guard.
     if (guard.hasTrustedSchema() && (reader->getGrammar(guard.getTrustedNamespace().wchars()) == nullptr ||
                                      (x.secureProcessing && !x.trustedSchemaArrived())))
-        return fail("schema '" + guard.getTrustedLocation() + "' for namespace '" + guard.getTrustedNamespace() +
+        return fail("schema '" + configuredLocation() + "' for namespace '" + guard.getTrustedNamespace() +
                         "' could not be loaded",
-                    &guard.getTrustedLocation());
+                    &configuredLocation());
     if (x.noNamespaceSet &&
         (reader->getGrammar(u"") == nullptr || (x.secureProcessing && !x.noNamespaceSchemaArrived())))
-        return fail("schema '" + x.noNamespaceLocation + "' without target namespace could not be loaded",
-                    &x.noNamespaceLocation);
+        return fail("schema '" + configuredNoNamespaceLocation() + "' without target namespace could not be loaded",
+                    &configuredNoNamespaceLocation());
     if (!x.strict || !root.isSeen())
         return true;
     const ZOLString& rootNamespace = root.getNamespace();

@@ -76,11 +76,14 @@ public:
     void setStrictValidation(bool on, bool followHints = false);
     // Hardens later validations for untrusted input (off by default). When on, the only
     // resources opened are the configured schemas and the schema documents they include,
-    // import or redefine; the document's external DTD, external entities and schema
+    // import or redefine; a relative schema location is taken from the current directory
+    // at the time it was configured, never from the document's folder. The document's
+    // external DTD, external entities and schema
     // hints are each logged as SAX_PARSE_ERROR with their position (e.g. "external DTD
     // refused (SYSTEM 'a.dtd')") and the answer is false. More than 1,000 entity expansions
-    // are a fatal error. A configured schema that was not loaded makes the answer false,
-    // with a record naming it. See docs/security.md.
+    // are a fatal error, and so is a document whose expansions produce too much text for
+    // its size (see setAmplificationLimit). A configured schema that was not loaded makes
+    // the answer false, with a record naming it. See docs/security.md.
     void setSecureProcessing(bool on);
     // Schema caching (off by default). When on, the configured schemas (of addSchemaLocation
     // and addNoNamespaceSchemaLocation, with what they include, import or redefine) are read
@@ -99,6 +102,14 @@ public:
     // The trade: a schema file changed on disk is not read again while its grammar is cached.
     // Call addSchemaLocation again (the same pair will do) to make the validator read it.
     void setSchemaCaching(bool on);
+    // The amplification limit of secure processing, for later validations: the answer is
+    // false, with a SAX_PARSE_ERROR record at the position reached, once the text the
+    // document's internal entities and defaulted attributes (of its DTD or the schema)
+    // produce, added to the bytes read from the document, reaches activationBytes and
+    // exceeds ratio times those bytes. The defaults are a ratio of 20 and 8 MiB
+    // (8,388,608). False, and nothing changes, when ratio is below 1 or not a number. Has
+    // no effect unless secure processing is on.
+    bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
 
 private:
     // State of the additions; defined with the validator's code.
@@ -110,6 +121,9 @@ private:
     ZOLSAX2PARSER_LOCAL void discardReader();
     // After a parse: the strict and secure answers' own checks; false when they fail.
     ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
+    // The configured locations in the form the current reader receives them.
+    ZOLSAX2PARSER_LOCAL const ZOLString& configuredLocation() const;
+    ZOLSAX2PARSER_LOCAL const ZOLString& configuredNoNamespaceLocation() const;
 
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;

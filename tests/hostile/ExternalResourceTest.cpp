@@ -5,8 +5,13 @@
 
 #include "HostileSupport.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using hostile::Outcome;
 
@@ -128,4 +133,98 @@ TEST(ExternalResources, SecureValidatorFailsClosedWithoutItsSchema)
     const Outcome closed = hostile::validate(doc, true, "urn:o", missing);
     EXPECT_TRUE(contains(closed.log, "schema '" + missing + "' for namespace 'urn:o' could not be loaded"))
         << closed.log;
+}
+
+namespace {
+
+// The names of the files opened in one directory while it lives.
+class OpenedFiles {
+public:
+    explicit OpenedFiles(const std::string& directory) : fd(inotify_init1(IN_NONBLOCK))
+    {
+        inotify_add_watch(fd, directory.c_str(), IN_OPEN);
+    }
+    OpenedFiles(const OpenedFiles&) = delete;
+    OpenedFiles& operator=(const OpenedFiles&) = delete;
+    ~OpenedFiles() { close(fd); }
+    // "name name ..." in the order they were opened.
+    std::string names()
+    {
+        std::string out;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0)
+                    out += std::string(event->name) + " ";
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return out;
+    }
+
+private:
+    int fd;
+};
+
+// Sets the current directory for one scope.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path) : previous(getcwd(nullptr, 0))
+    {
+        EXPECT_EQ(0, chdir(path.c_str()));
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+    ~WorkingDirectory()
+    {
+        EXPECT_EQ(0, chdir(previous));
+        std::free(previous);
+    }
+
+private:
+    char* previous;
+};
+
+} // namespace
+
+TEST(ExternalResources, SecureValidatorTakesARelativeSchemaFromTheCurrentDirectoryOfItsConfiguration)
+{
+    testsupport::ScratchDir dir;
+    mkdir(dir.file("schemas").c_str(), 0700);
+    mkdir(dir.file("documents").c_str(), 0700);
+    // The caller's schemas allow three characters; the ones planted beside the document
+    // allow anything and name a server.
+    for (const char* ns : {"urn:po'", "'"}) {
+        const std::string tns = ns[0] == '\'' ? "" : std::string(" targetNamespace='") + ns;
+        const std::string name = ns[0] == '\'' ? "nn.xsd" : "po.xsd";
+        dir.write("schemas/" + name, "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'" + tns +
+                                         "><xs:element name='r'><xs:simpleType><xs:restriction base='xs:string'>"
+                                         "<xs:maxLength value='3'/></xs:restriction></xs:simpleType></xs:element>"
+                                         "</xs:schema>");
+        dir.write("documents/" + name, "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema'" + tns +
+                                           "><xs:import namespace='urn:evil' schemaLocation='" + std::string(HTTP) +
+                                           "/evil.xsd'/><xs:element name='r'/></xs:schema>");
+    }
+    const std::string inNamespace = dir.write("documents/po.xml", "<r xmlns='urn:po'>four</r>");
+    const std::string noNamespace = dir.write("documents/nn.xml", "<r>four</r>");
+
+    ZOLMemoryLog log;
+    ZOLSAX2Validator validator(&log);
+    validator.setSecureProcessing(true);
+    {
+        const WorkingDirectory schemas(dir.file("schemas"));
+        validator.addSchemaLocation("urn:po", "po.xsd");
+        validator.addNoNamespaceSchemaLocation("nn.xsd");
+    }
+    // Elsewhere by the time it validates: the caller's schemas still decide, and nothing
+    // beside the documents is opened but the documents themselves.
+    const WorkingDirectory documents(dir.file("documents"));
+    OpenedFiles opened(dir.file("documents"));
+    EXPECT_FALSE(validator.validate(ZOLFile(inNamespace.c_str())));
+    EXPECT_FALSE(validator.validate(ZOLFile(noNamespace.c_str())));
+    EXPECT_EQ("po.xml nn.xml ", opened.names());
+    EXPECT_EQ("WARNING ZSAX_W0001 (1:27): value 'four' has length '4' which exceeds maxLength facet value '3'\n"
+              "WARNING ZSAX_W0001 (1:12): value 'four' has length '4' which exceeds maxLength facet value '3'\n",
+              testsupport::render(log));
 }

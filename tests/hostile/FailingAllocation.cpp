@@ -2,12 +2,16 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+
+#include <malloc.h>
 
 namespace {
 
 std::atomic<std::size_t> threshold{0};
 std::atomic<std::size_t> refused{0};
+std::atomic<bool> poison{false};
 
 void* allocate(std::size_t size)
 {
@@ -19,6 +23,17 @@ void* allocate(std::size_t size)
     if (void* p = std::malloc(size == 0 ? 1 : size))
         return p;
     throw std::bad_alloc();
+}
+
+void release(void* p)
+{
+    if (p == nullptr)
+        return;
+    if (poison.load(std::memory_order_relaxed)) {
+        std::memset(p, 0xA5, malloc_usable_size(p));
+        return;
+    }
+    std::free(p);
 }
 
 } // namespace
@@ -41,6 +56,11 @@ std::size_t refusals()
     return refused;
 }
 
+void poisonFreedMemory()
+{
+    poison = true;
+}
+
 } // namespace failing
 
 void* operator new(std::size_t size)
@@ -55,20 +75,20 @@ void* operator new[](std::size_t size)
 
 void operator delete(void* p) noexcept
 {
-    std::free(p);
+    release(p);
 }
 
 void operator delete[](void* p) noexcept
 {
-    std::free(p);
+    release(p);
 }
 
 void operator delete(void* p, std::size_t) noexcept
 {
-    std::free(p);
+    release(p);
 }
 
 void operator delete[](void* p, std::size_t) noexcept
 {
-    std::free(p);
+    release(p);
 }

@@ -12,6 +12,9 @@ void arm(std::size_t threshold);
 void disarm();
 // Requests refused since the last arm().
 std::size_t refusals();
+// From now on, freed memory is overwritten and never handed out again, so that a read of
+// it gives nonsense at once. For child processes only: nothing is freed any more.
+void poisonFreedMemory();
 
 } // namespace failing
 

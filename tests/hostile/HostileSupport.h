@@ -102,15 +102,19 @@ struct ChildResult {
     long maxRssKb = 0;  // peak resident memory
 };
 
-// Runs body in a child process with a wall-clock alarm and, where the address sanitizer
-// does not need the address space, an address-space limit; body's result is the exit code.
+// Runs body in a child process limited to seconds of processor time (and twice that of wall
+// time) and, where the address sanitizer does not need the address space, to an address
+// space of memoryMb; body's result is the exit code.
 inline ChildResult runBounded(const std::function<int()>& body, unsigned seconds, unsigned long long memoryMb)
 {
     std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        alarm(seconds);
+        alarm(2 * seconds);
+        struct rlimit cpu;
+        cpu.rlim_cur = cpu.rlim_max = seconds;
+        setrlimit(RLIMIT_CPU, &cpu);
         if (!ADDRESS_SANITIZER && memoryMb > 0) {
             struct rlimit limit;
             limit.rlim_cur = limit.rlim_max = memoryMb * 1024 * 1024;

@@ -1,6 +1,6 @@
-// The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--update] [--caching]
-// [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]. Exits 77
-// (skipped) when the suites are not there.
+// The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update]
+// [--caching] [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities] [--files LIST].
+// Exits 77 (skipped) when the suites are not there.
 #include "SchemaConformance.h"
 #include "SkippedEntityEquivalence.h"
 #include "XmlConformance.h"
@@ -22,13 +22,15 @@ constexpr int SKIPPED = 77;
 
 int usage()
 {
-    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--update] [--caching] [--suite DIR] [--expected FILE] "
+    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update] [--caching] [--suite DIR] "
+                 "[--expected FILE] "
                  "[--show ID]\n"
                  "                   [--skipped-entities] [--files LIST]\n"
                  "  xml, schema      run that suite against its list of known differences\n"
                  "  skipped          parse every XML suite document without and with a skipped-entity\n"
                  "                   callback and compare everything the parser gives\n"
                  "  --caching        schema: tests sharing a schema share one validator with schema caching on\n"
+                 "  --secure         parse and validate with secure processing on\n"
                  "  --suite DIR      the directory holding xmlconf/ and xsdtests/\n"
                  "  --expected FILE  the committed list of known differences\n"
                  "  --update         rewrite that list from this run instead of checking against it\n"
@@ -76,12 +78,15 @@ int main(int argc, char** argv)
     bool skippedEntities = false;
     std::string files;
     bool caching = false;
+    bool secure = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--update")
             update = true;
         else if (arg == "--caching")
             caching = true;
+        else if (arg == "--secure")
+            secure = true;
         else if (arg == "--suite" && i + 1 < argc)
             suite = argv[++i];
         else if (arg == "--expected" && i + 1 < argc)
@@ -106,16 +111,16 @@ int main(int argc, char** argv)
         return SKIPPED;
     }
     if (expected.empty())
-        expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS) +
-                   (mode == "schema" ? "/xsdtests.expected" : "/xmlconf.expected");
+        expected = std::string(ZOLSAX2_CONFORMANCE_EXPECTATIONS) + (mode == "xml" ? "/xmlconf" : "/xsdtests") +
+                   (secure ? "-secure.expected" : ".expected");
     try {
         if (mode == "skipped")
             return files.empty() ? SkippedEntityEquivalence::run(suite, std::cout) : compareListed(files);
         if (mode == "xml")
-            return show.empty() ? XmlConformance::run(suite, expected, update, skippedEntities, std::cout)
-                                : XmlConformance::show(suite, show, skippedEntities, std::cout);
-        return show.empty() ? SchemaConformance::run(suite, expected, update, caching, std::cout)
-                            : SchemaConformance::show(suite, show, std::cout);
+            return show.empty() ? XmlConformance::run(suite, expected, update, secure, skippedEntities, std::cout)
+                                : XmlConformance::show(suite, show, secure, skippedEntities, std::cout);
+        return show.empty() ? SchemaConformance::run(suite, expected, update, caching, secure, std::cout)
+                            : SchemaConformance::show(suite, show, secure, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "ZOLSAX2Conformance: " << e.what() << '\n';
     } catch (const ZOLException& e) {

@@ -243,7 +243,7 @@ struct CachedTest {
 // given the test's pair whenever it differs from the one before, and writes "CODE
 // LENGTH\nTEXT" to out for each (TEXT: the first record's text). Each test has the time bound
 // to itself; memory is bounded for the whole child. Ends after a test that ran out of memory.
-[[noreturn]] void validateCached(const std::vector<CachedTest>& tests, std::size_t first, int out)
+[[noreturn]] void validateCached(const std::vector<CachedTest>& tests, std::size_t first, bool secure, int out)
 {
 #ifndef __SANITIZE_ADDRESS__
     const rlimit memory{MEMORY_LIMIT, MEMORY_LIMIT};
@@ -252,6 +252,7 @@ struct CachedTest {
     ZOLMemoryLog log;
     ZOLSAX2Validator validator(&log);
     validator.setSchemaCaching(true);
+    validator.setSecureProcessing(secure);
     for (std::size_t i = first; i < tests.size(); ++i) {
         const CachedTest& test = tests[i];
         if (i == first || test.targetNamespace != tests[i - 1].targetNamespace || test.schema != tests[i - 1].schema)
@@ -281,7 +282,7 @@ struct CachedTest {
 // Runs the tests in order through caching validators in child processes: one child for all
 // of them while it lasts, a new one for the tests after one that ran out of memory or time or
 // crashed. Puts each test's result into results and answers the number of children.
-int runCached(const std::vector<CachedTest>& tests, std::map<std::string, Result>& results)
+int runCached(const std::vector<CachedTest>& tests, bool secure, std::map<std::string, Result>& results)
 {
     int children = 0;
     std::size_t next = 0;
@@ -295,7 +296,7 @@ int runCached(const std::vector<CachedTest>& tests, std::map<std::string, Result
             throw std::runtime_error("fork failed");
         if (child == 0) {
             close(channel[0]);
-            validateCached(tests, next, channel[1]);
+            validateCached(tests, next, secure, channel[1]);
         }
         ++children;
         close(channel[1]);
@@ -388,11 +389,12 @@ const char* const HEADER =
     "Outcomes: valid, invalid, over-limits (out of memory or time), crashed (each test runs in a\n"
     "child process bounded in memory and time). Reasons quote the first message logged.\n"
     "Regenerate with: ZOLSAX2Conformance schema --update (keeps the reasons of unchanged lines).";
+const char* const SECURE_HEADER = "Secure processing on: regenerate with ZOLSAX2Conformance schema --secure --update.";
 
 } // namespace
 
 int SchemaConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
-                           std::ostream& out)
+                           bool secure, std::ostream& out)
 {
     const std::string root = suiteDir + "/xsdtests/";
     const std::vector<SchemaTest> tests = SchemaCatalogue::read(suiteDir + "/xsdtests");
@@ -425,13 +427,14 @@ int SchemaConformance::run(const std::string& suiteDir, const std::string& expec
         std::vector<CachedTest> ordered;
         for (const auto& pair : pairs)
             ordered.insert(ordered.end(), groups[pair].begin(), groups[pair].end());
-        const int children = runCached(ordered, results);
+        const int children = runCached(ordered, secure, results);
         out << "schema caching: " << ordered.size() << " tests of " << pairs.size()
             << " namespace and schema pairs, through one caching validator configured anew for each pair (" << children
             << " child processes)\n";
     } else {
         ZOLMemoryLog log;
         ZOLSAX2Validator validator(&log);
+        validator.setSecureProcessing(secure);
         for (const SchemaTest& test : tests)
             if (exclusions[test.id].empty())
                 results[test.id] = validateInChild(validator, log, facts.get(test.schemas.front()).targetNamespace,
@@ -483,10 +486,10 @@ int SchemaConformance::run(const std::string& suiteDir, const std::string& expec
         out << "    " << count << "  " << reason << '\n';
     out << '\n';
 
-    return actual.settle(expectedPath, HEADER, update, out);
+    return actual.settle(expectedPath, secure ? std::string(HEADER) + "\n" + SECURE_HEADER : HEADER, update, out);
 }
 
-int SchemaConformance::show(const std::string& suiteDir, const std::string& id, std::ostream& out)
+int SchemaConformance::show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out)
 {
     for (const SchemaTest& test : SchemaCatalogue::read(suiteDir + "/xsdtests")) {
         if (test.id != id)
@@ -494,6 +497,7 @@ int SchemaConformance::show(const std::string& suiteDir, const std::string& id, 
         SchemaFactsCache facts;
         ZOLMemoryLog log;
         ZOLSAX2Validator validator(&log);
+        validator.setSecureProcessing(secure);
         out << test.id << "\ninstance: " << test.instance << "\nschemas:";
         for (const std::string& schema : test.schemas)
             out << ' ' << schema;

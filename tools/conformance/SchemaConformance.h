@@ -12,14 +12,15 @@
 class SchemaConformance {
 public:
     // suiteDir holds xsdtests/. Prints the figures and every change against expectedPath to
-    // out; with update, rewrites that file instead. Answers the process's exit status. With
-    // caching, the tests that share a namespace and schema document run one after the other
-    // through one validator with schema caching on (in one child process while none runs out
-    // of memory or time or crashes), and must give the same results as without.
-    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
+    // out; with update, rewrites that file instead. secure validates with secure processing.
+    // Answers the process's exit status. With caching, the tests that share a namespace and
+    // schema document run one after the other through one validator with schema caching on
+    // (in one child process while none runs out of memory or time or crashes), and must give
+    // the same results as without.
+    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching, bool secure,
                    std::ostream& out);
     // Runs one test and prints its outcome and log.
-    static int show(const std::string& suiteDir, const std::string& id, std::ostream& out);
+    static int show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out);
 };
 
 #endif

@@ -11,14 +11,15 @@
 class XmlConformance {
 public:
     // suiteDir holds xmlconf/. Prints the figures and every change against expectedPath
-    // to out; with update, rewrites that file instead. With skippedEntities the parser has a
-    // skipped-entity callback set, which must change none of the results. Answers the
-    // process's exit status.
-    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool skippedEntities,
-                   std::ostream& out);
+    // to out; with update, rewrites that file instead. secure parses with secure processing.
+    // With skippedEntities the parser has a skipped-entity callback set, which must change
+    // none of the results. Answers the process's exit status.
+    static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool secure,
+                   bool skippedEntities, std::ostream& out);
     // Prints the outcome, canonical form and log of one test, for writing its reason, and
     // with skippedEntities the entities reported as skipped.
-    static int show(const std::string& suiteDir, const std::string& id, bool skippedEntities, std::ostream& out);
+    static int show(const std::string& suiteDir, const std::string& id, bool secure, bool skippedEntities,
+                    std::ostream& out);
 };
 
 #endif

@@ -1,0 +1,142 @@
+#ifndef ZOLSAX2AMPLIFICATIONGUARD_H
+#define ZOLSAX2AMPLIFICATIONGUARD_H
+
+#include <ZOLString.h>
+
+#include <xercesc/framework/MemoryManager.hpp>
+#include <xercesc/framework/XMLDocumentHandler.hpp>
+#include <xercesc/sax2/ContentHandler.hpp>
+
+class ZOLLog;
+
+XERCES_CPP_NAMESPACE_BEGIN
+class InputSource;
+class ReaderMgr;
+class SAX2XMLReader;
+XERCES_CPP_NAMESPACE_END
+
+// The amplification limit of secure processing: stops a document whose entity expansions and
+// defaulted attributes produce far more text than the document itself holds. Internal to the
+// library; the parser and the validator own one each and build their secure readers on it.
+//
+// The model is expat's: output counts the characters of every internal entity's replacement
+// text the reader reads (at every level of nesting, in content, attribute values, default
+// values and the internal subset) and of every defaulted attribute value it hands out; input
+// counts the bytes it reads from the document. Once input plus output reaches the activation
+// threshold, their sum may be at most ratio times the input.
+//
+// Xerces tells nobody while it expands entities inside one attribute value, so the guard
+// watches the reader from below: it is the memory manager of the reader it guards. An
+// entity's text is counted when the reader manager lets go of the entity's reader, that is
+// once it has been read; a defaulted attribute when its element is reported; the input as the
+// reader pulls it. Past the limit, the next request for memory fails with Xerces'
+// OutOfMemoryException, which ends the parse at once (the owner then replaces the reader, as
+// after any such failure), or, when an element is reported first, the report throws and the
+// reader stays usable. Either way the guard keeps the refusal and its position for the owner
+// to log. The reader manager is reached through the locator the reader hands to its content
+// handler, so the guard stands between the reader and the owner's content handler.
+class ZOLSAX2AmplificationGuard : public xercesc::MemoryManager, public xercesc::XMLDocumentHandler {
+public:
+    // Output may be at most this many times the input...
+    static constexpr double DEFAULT_RATIO = 20.0;
+    // ...once input and output together reach this many bytes (8 MiB).
+    static constexpr unsigned long long DEFAULT_ACTIVATION = 8ull << 20;
+
+    ZOLSAX2AmplificationGuard();
+    ZOLSAX2AmplificationGuard(const ZOLSAX2AmplificationGuard&) = delete;
+    ZOLSAX2AmplificationGuard& operator=(const ZOLSAX2AmplificationGuard&) = delete;
+    ~ZOLSAX2AmplificationGuard() override;
+
+    // Changes the limit for later parses; false, and nothing changes, when ratio is below 1
+    // or not a number.
+    bool setLimit(double ratio, unsigned long long activationBytes);
+
+    // Attaches the guard to reader, which must have been created with the guard as its
+    // memory manager and must not be parsing.
+    void install(xercesc::SAX2XMLReader* reader);
+    // The content handler the guard passes every content event on to; null for none.
+    void setContentHandler(xercesc::ContentHandler* handler) noexcept { relay.inner = handler; }
+
+    // Parses source with the reader the guard is installed in, measuring it. Throws what the
+    // reader throws; after an OutOfMemoryException the reader must be discarded.
+    void parse(xercesc::SAX2XMLReader* reader, const xercesc::InputSource& source);
+    // True when the limit stopped the last parse.
+    bool isRefused() const noexcept { return refused; }
+    // Logs the refusal of the last parse as SAX_PARSE_ERROR at its position.
+    void logRefusal(ZOLLog& log) const;
+
+    // The reader's memory, passed on to Xerces' own manager.
+    xercesc::MemoryManager* getExceptionMemoryManager() override;
+    void* allocate(XMLSize_t size) override;
+    void deallocate(void* p) override;
+
+    // The reader's document events; only startElement counts.
+    void docCharacters(const XMLCh* const chars, const XMLSize_t length, const bool cdataSection) override;
+    void docComment(const XMLCh* const comment) override;
+    void docPI(const XMLCh* const target, const XMLCh* const data) override;
+    void endDocument() override;
+    void endElement(const xercesc::XMLElementDecl& elemDecl, const unsigned int urlId, const bool isRoot,
+                    const XMLCh* const prefixName) override;
+    void endEntityReference(const xercesc::XMLEntityDecl& entDecl) override;
+    void ignorableWhitespace(const XMLCh* const chars, const XMLSize_t length, const bool cdataSection) override;
+    void resetDocument() override;
+    void startDocument() override;
+    void startElement(const xercesc::XMLElementDecl& elemDecl, const unsigned int urlId, const XMLCh* const elemPrefix,
+                      const xercesc::RefVectorOf<xercesc::XMLAttr>& attrList, const XMLSize_t attrCount,
+                      const bool isEmpty, const bool isRoot) override;
+    void startEntityReference(const xercesc::XMLEntityDecl& entDecl) override;
+    void XMLDecl(const XMLCh* const versionStr, const XMLCh* const encodingStr, const XMLCh* const standaloneStr,
+                 const XMLCh* const autoEncodingStr) override;
+
+private:
+    // The reader's content handler: hands the locator to the guard and every event on.
+    class Relay : public xercesc::ContentHandler {
+    public:
+        explicit Relay(ZOLSAX2AmplificationGuard& guard) : guard(guard) {}
+        void characters(const XMLCh* const chars, const XMLSize_t length) override;
+        void endDocument() override;
+        void endElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname) override;
+        void ignorableWhitespace(const XMLCh* const chars, const XMLSize_t length) override;
+        void processingInstruction(const XMLCh* const target, const XMLCh* const data) override;
+        void setDocumentLocator(const xercesc::Locator* const locator) override;
+        void startDocument() override;
+        void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
+                          const xercesc::Attributes& attrs) override;
+        void startPrefixMapping(const XMLCh* const prefix, const XMLCh* const uri) override;
+        void endPrefixMapping(const XMLCh* const prefix) override;
+        void skippedEntity(const XMLCh* const name) override;
+
+        xercesc::ContentHandler* inner = nullptr;
+
+    private:
+        ZOLSAX2AmplificationGuard& guard;
+    };
+    // Thrown from a document event to stop the parse; caught by parse().
+    struct Refusal {};
+
+    bool overLimit() const noexcept;
+    // Notes the refusal and where the reader is.
+    void refuse() noexcept;
+
+    double ratio;
+    unsigned long long activation;
+    // The size of the header Xerces puts before each object it allocates.
+    XMLSize_t blockHeader;
+    Relay relay;
+
+    // The state of the parse being measured.
+    bool measuring;
+    const xercesc::Locator* locator;
+    const xercesc::ReaderMgr* readerManager;
+    bool unmeasurable;
+    bool entityFreed;
+    unsigned long long input;
+    unsigned long long output;
+    bool refused;
+    ZOLString refusedSystemId;
+    long refusedLine;
+    long refusedColumn;
+    ZOLString refusedText;
+};
+
+#endif
