@@ -502,3 +502,45 @@ TEST(ZOLSAX2Validator, SchemaCachingReadsTheSchemaOnceUntilItIsConfiguredAgain)
         }
     }
 }
+
+TEST(ZOLSAX2Validator, LoadSchemasTellsWhetherTheSchemaIsSoundBeforeAnyDocument)
+{
+    Schemas s;
+    // Unique particle attribution is broken: only the full constraint check sees it.
+    const std::string ambiguous = s.dir.write(
+        "ambiguous.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:t' "
+                         "xmlns='urn:t' elementFormDefault='qualified'><xs:element name='n'><xs:complexType>"
+                         "<xs:choice><xs:element name='a'/><xs:sequence><xs:element name='a'/>"
+                         "<xs:element name='b'/></xs:sequence></xs:choice></xs:complexType></xs:element></xs:schema>");
+    Fixture f;
+    EXPECT_FALSE(f.validator.loadSchemas());
+    f.validator.setSchemaCaching(true);
+    EXPECT_FALSE(f.validator.loadSchemas());
+    f.validator.addSchemaLocation("urn:t", s.t.c_str());
+    EXPECT_TRUE(f.validator.loadSchemas());
+    f.validator.addSchemaLocation("urn:t", "t.xsd");
+    EXPECT_FALSE(f.validator.loadSchemas());
+
+    f.validator.addSchemaLocation("urn:t", ambiguous.c_str());
+    EXPECT_FALSE(f.validator.loadSchemas());
+    EXPECT_EQ("", render(f.log));
+    f.validator.setSchemaFullChecking(false);
+    EXPECT_TRUE(f.validator.loadSchemas());
+}
+
+TEST(ZOLSAX2Validator, WithoutFullCheckingASoundSchemaGivesTheSameAnswersAndRecords)
+{
+    CachingCase c;
+    std::string traces[2];
+    for (bool full : {true, false}) {
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        validator.setSchemaCaching(true);
+        validator.setSchemaFullChecking(full);
+        validator.setStrictValidation(true);
+        validator.addSchemaLocation("urn:t", c.whole.c_str());
+        validator.addNoNamespaceSchemaLocation(c.s.plain.c_str());
+        traces[full] = c.s.run(validator, log, c.documents());
+    }
+    EXPECT_EQ(traces[1], traces[0]);
+}

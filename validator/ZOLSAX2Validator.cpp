@@ -210,6 +210,15 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
 
     // Drops the cached grammar of reader (null for none); the next validate loads again.
     void dropCache(xercesc::SAX2XMLReader* reader);
+    // As dropCache, or at the start of the next validation when one is running (a log that
+    // changes the settings from inside it), since the reader's pool is in use then.
+    void requestDrop(xercesc::SAX2XMLReader* reader)
+    {
+        if (validating)
+            dropPending = true;
+        else
+            dropCache(reader);
+    }
     // Loads the configured schemas (at the locations the reader is given) for the document at
     // path into reader's pool unless the cache already holds them.
     void prepareCache(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHandler* errorHandler, const ZOLString& path,
@@ -248,8 +257,13 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
 
-    // Schema caching as asked for, and what the current reader holds.
+    // Full schema constraint checking; off only on request.
+    bool fullChecking = true;
+
+    // Schema caching as asked for, whether the current reader was made for it, and what it
+    // holds.
     bool caching = false;
+    bool cachingInstalled = false;
     Cache cache = Cache::NONE;
     // The memory of a reader made for caching, and how many blocks it may hold before it is
     // replaced (0: to be set after the next document).
@@ -262,6 +276,8 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     bool validating = false;
     // Schema locations given while the reader was busy; handed to it at the next validation.
     bool locationsPending = false;
+    // A cached grammar to drop at the next validation, asked for while the reader was busy.
+    bool dropPending = false;
 };
 
 void ZOLSAX2Validator::Extensions::dropCache(xercesc::SAX2XMLReader* reader)
@@ -421,7 +437,7 @@ void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const
         setSchemaLocation(reader, targetNamespace, configuredLocation());
     else
         x.locationsPending = true;
-    x.dropCache(reader);
+    x.requestDrop(reader);
 }
 
 void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
@@ -434,7 +450,7 @@ void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
         setNoNamespaceSchemaLocation(reader, configuredNoNamespaceLocation());
     else
         x.locationsPending = true;
-    x.dropCache(reader);
+    x.requestDrop(reader);
 }
 
 const ZOLString& ZOLSAX2Validator::configuredLocation() const
@@ -468,6 +484,10 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
     bool measured = false;
     try {
         prepareReader();
+        if (extensions->dropPending) {
+            extensions->dropCache(reader);
+            extensions->dropPending = false;
+        }
         const ZOLString path(file.getPath());
         if (extensions->caching)
             extensions->prepareCache(reader, errorHandler, path, configuredLocation(), configuredNoNamespaceLocation());
@@ -519,7 +539,7 @@ void ZOLSAX2Validator::setSecureProcessing(bool on)
     // The schemas' own references go through the guard only in secure mode, so a grammar
     // loaded in the other mode may not stand.
     if (on != extensions->secureProcessing)
-        extensions->dropCache(reader);
+        extensions->requestDrop(reader);
     extensions->secureProcessing = on;
 }
 
@@ -527,9 +547,45 @@ void ZOLSAX2Validator::setSchemaCaching(bool on)
 {
     if (on == extensions->caching)
         return;
+    // A caching reader counts its memory; the next validate makes the reader this mode needs
+    // (not this call: a log may make it while the reader is busy).
     extensions->caching = on;
-    // A caching reader counts its memory; the next validate makes the reader this mode needs.
-    discardReader();
+}
+
+bool ZOLSAX2Validator::loadSchemas()
+{
+    Extensions& x = *extensions;
+    const bool configured = x.entityGuard.hasTrustedSchema() || x.noNamespaceSet;
+    if (!x.caching || !configured || x.validating ||
+        (x.entityGuard.hasTrustedSchema() && isRelativeLocation(configuredLocation())) ||
+        (x.noNamespaceSet && isRelativeLocation(configuredNoNamespaceLocation())))
+        return false;
+    try {
+        prepareReader();
+        if (x.dropPending) {
+            x.dropCache(reader);
+            x.dropPending = false;
+        }
+        x.prepareCache(reader, errorHandler, ZOLString(), configuredLocation(), configuredNoNamespaceLocation());
+    } catch (const xercesc::OutOfMemoryException&) {
+        discardReader();
+        return false;
+    } catch (const xercesc::XMLException&) {
+        return false;
+    } catch (const xercesc::SAXException&) {
+        return false;
+    } catch (const xercesc::DOMException&) {
+        discardReader();
+        return false;
+    }
+    return x.cache == Extensions::Cache::LOADED;
+}
+
+void ZOLSAX2Validator::setSchemaFullChecking(bool on)
+{
+    if (on != extensions->fullChecking)
+        extensions->requestDrop(reader);
+    extensions->fullChecking = on;
 }
 
 bool ZOLSAX2Validator::setAmplificationLimit(double ratio, unsigned long long activationBytes)
@@ -540,9 +596,9 @@ bool ZOLSAX2Validator::setAmplificationLimit(double ratio, unsigned long long ac
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
-    // A secure reader lives on the amplification guard's memory, so a change of mode takes
-    // a new reader.
-    if (reader != nullptr && x.secureInstalled != x.secureProcessing)
+    // A secure reader lives on the amplification guard's memory, a caching one on memory that
+    // counts, so a change of either mode takes a new reader.
+    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.cachingInstalled != x.caching))
         discardReader();
     if (reader == nullptr) {
         // Caching counts the reader's memory; secure processing measures it. With both, the
@@ -561,6 +617,7 @@ void ZOLSAX2Validator::prepareReader()
             x.amplificationGuard.install(reader);
         }
         x.secureInstalled = x.secureProcessing;
+        x.cachingInstalled = x.caching;
         x.locationsPending = true;
     }
     if (x.locationsPending) {
@@ -574,6 +631,7 @@ void ZOLSAX2Validator::prepareReader()
     // keeps the reader asking for them.
     const bool ignoreHints = x.strict && !x.followHints && !x.secureProcessing;
     reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, !ignoreHints);
+    reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, x.fullChecking);
     xercesc::ContentHandler* own = x.strict ? &x.documentElement : nullptr;
     // A secure reader reports to the amplification guard, which passes content on.
     if (x.secureInstalled)

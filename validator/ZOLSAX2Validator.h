@@ -102,6 +102,19 @@ public:
     // The trade: a schema file changed on disk is not read again while its grammar is cached.
     // Call addSchemaLocation again (the same pair will do) to make the validator read it.
     void setSchemaCaching(bool on);
+    // With schema caching on: loads the configured schemas now rather than at the next
+    // validate, and answers true when they loaded cleanly and their grammar is cached. Logs
+    // nothing: a schema that does not load cleanly is reported by each validate, as without
+    // caching. False also when caching is off, no schema is configured, or a relative
+    // location is left to be resolved against each document.
+    bool loadSchemas();
+    // Full schema constraint checking (on by default, as the validator's configuration has
+    // it). Off, the checks that can only find errors in a schema (unique particle
+    // attribution, particle derivation and the like) are skipped, which halves the loading
+    // of a large schema; for a schema that passes them, every answer and record is the same.
+    // Meant for schemas already found sound, for instance by another validator's
+    // loadSchemas() with checking on. A change drops a cached grammar.
+    void setSchemaFullChecking(bool on);
     // The amplification limit of secure processing, for later validations: the answer is
     // false, with a SAX_PARSE_ERROR record at the position reached, once the text the
     // document's internal entities and defaulted attributes (of its DTD or the schema)

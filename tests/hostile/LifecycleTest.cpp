@@ -124,6 +124,7 @@ public:
     std::string file;
     std::string schema;
     std::string seen;
+    bool switchCachingTo = false;
     void logEvent(const ZOLLogEvent& event) override
     {
         ZOLMemoryLog::logEvent(event);
@@ -133,6 +134,9 @@ public:
         validator = nullptr;
         seen += v->validate(ZOLFile(file.c_str())) ? "nested-valid " : "nested-invalid ";
         v->addSchemaLocation("urn:s", schema.c_str());
+        // Settings that change the reader or its cached grammar wait for the next validation.
+        v->setSchemaCaching(switchCachingTo);
+        v->setSchemaFullChecking(false);
     }
 };
 
@@ -146,10 +150,14 @@ TEST(Lifecycle, ValidatorUsedFromItsOwnLog)
                  "elementFormDefault='qualified'><xs:element name='r'><xs:complexType/></xs:element></xs:schema>");
     const std::string bad = dir.write("bad.xml", "<r xmlns='urn:s'><unexpected/></r>");
     const std::string good = dir.write("good.xml", "<r xmlns='urn:s'/>");
-    for (bool secure : {false, true}) {
+    for (int run = 0; run < 4; ++run) {
+        const bool secure = run % 2 == 1;
+        const bool caching = run >= 2;
         ReenteringLog log;
         ZOLSAX2Validator validator(&log);
         validator.setSecureProcessing(secure);
+        validator.setSchemaCaching(caching);
+        log.switchCachingTo = !caching;
         validator.addSchemaLocation("urn:s", dir.file("missing.xsd").c_str());
         log.validator = &validator;
         log.file = good;
