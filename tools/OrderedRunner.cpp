@@ -82,7 +82,9 @@ void workerLoop(Shared& shared, std::size_t worker, const OrderedRunner::Work& w
 
 } // namespace
 
-OrderedRunner::OrderedRunner(std::size_t jobs) : jobs(jobs < 1 ? 1 : jobs) {}
+OrderedRunner::OrderedRunner(std::size_t jobs, std::size_t window)
+    : jobs(jobs < 1 ? 1 : jobs), slots(window > 0 ? window : 4 * this->jobs)
+{}
 
 void OrderedRunner::run(InputList& inputs, Progress& progress, const Work& work, const Emit& emit)
 {

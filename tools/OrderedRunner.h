@@ -25,11 +25,12 @@ public:
     // Empties slot on the calling thread, in input order.
     using Emit = std::function<void(std::size_t slot, const std::string& name)>;
 
-    // A runner with jobs workers; with one, everything runs on the calling thread.
-    explicit OrderedRunner(std::size_t jobs);
+    // A runner with jobs workers; with one, everything runs on the calling thread. Up to
+    // window inputs are in flight (0: four per worker).
+    explicit OrderedRunner(std::size_t jobs, std::size_t window = 0);
 
     // The number of slots.
-    std::size_t window() const noexcept { return jobs == 1 ? 1 : 4 * jobs; }
+    std::size_t window() const noexcept { return jobs == 1 ? 1 : slots; }
     // Runs work and emit for every input, showing progress while it waits. An exception
     // from work is thrown again here when its slot's turn comes, after the workers stop.
     void run(InputList& inputs, Progress& progress, const Work& work, const Emit& emit);
@@ -38,6 +39,7 @@ private:
     void runParallel(InputList& inputs, Progress& progress, const Work& work, const Emit& emit);
 
     std::size_t jobs;
+    std::size_t slots;
 };
 
 } // namespace zolsax2

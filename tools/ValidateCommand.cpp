@@ -13,7 +13,9 @@
 #include <ZOLFile.h>
 #include <ZOLSAX2Validator.h>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <ostream>
 #include <set>
@@ -26,10 +28,12 @@ namespace {
 using Schemas = std::vector<std::unique_ptr<SchemaFile>>;
 
 // What one thread validates with, made on the calling thread: a strict validator that
-// keeps the schemas' grammar for all the files it validates.
+// keeps the schemas' grammar for all the files it validates. A provisional one skips the
+// schemas' full constraint check until the gate below has found them sound.
 struct Worker {
-    Worker(const CommandLine& line, const Schemas& schemas)
+    Worker(const CommandLine& line, const Schemas& schemas, bool provisional = false) : provisional(provisional)
     {
+        validator.setSchemaFullChecking(!provisional);
         validator.setSecureProcessing(line.secure);
         validator.setStrictValidation(true, line.followHints);
         validator.setSchemaCaching(true);
@@ -40,8 +44,56 @@ struct Worker {
                 validator.addSchemaLocation(schema->targetNamespace().c_str(), schema->location().c_str());
         }
     }
+    bool provisional;
     DiagnosticLog log;
     ZOLSAX2Validator validator{&log};
+};
+
+// With several workers, the schemas' full constraint check (about half of loading a large
+// schema, and work no document can start before) need not hold the others up: worker 0
+// loads the schemas with the check, the gate, while the other workers validate with
+// validators that skip it. For sound schemas, which pass it, their answers and records are
+// the same; their reports wait for the gate, and if it finds the schemas unsound they are
+// validated again with the check, on the calling thread. The output stays that of -j 1.
+class Gate {
+public:
+    enum State { PENDING, RUNNING, SOUND, UNSOUND };
+
+    // Loads the schemas with validator, unless another thread did or does; true when this
+    // call ran the load.
+    bool resolve(ZOLSAX2Validator& validator)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (state != PENDING)
+                return false;
+            state = RUNNING;
+        }
+        const bool sound = validator.loadSchemas();
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            state = sound ? SOUND : UNSOUND;
+        }
+        resolved.notify_all();
+        return true;
+    }
+    // The outcome, once some thread has resolved the gate.
+    State wait()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        resolved.wait(lock, [this] { return state == SOUND || state == UNSOUND; });
+        return state;
+    }
+    State current()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return state;
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable resolved;
+    State state = PENDING;
 };
 
 // The result of one input, printed in input order.
@@ -49,6 +101,8 @@ struct Report {
     std::vector<DiagnosticLog::Record> records;
     SourceNames names{std::string()};
     bool valid = false;
+    // Validated without the schemas' full check, before they were found sound.
+    bool unchecked = false;
 };
 
 // Validates one input; false when it is not valid or cannot be read.
@@ -103,10 +157,18 @@ int ValidateCommand::run()
     }
 
     const std::size_t jobs = schemasServe ? workerCount(inputs) : 1;
-    OrderedRunner runner(jobs);
+    // A document's own hints may bring in schemas of their own, which only the check finds
+    // sound or not: then every worker checks everything.
+    const bool gated = jobs > 1 && !line.followHints;
+    // Room for the inputs the provisional workers validate while the gate loads.
+    OrderedRunner runner(jobs, gated ? 256 * jobs : 0);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; schemasServe && w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line, schemas));
+        workers.push_back(std::make_unique<Worker>(line, schemas, gated && w > 0));
+    Gate gate;
+    // Validates again, on the calling thread, what provisional workers did before the gate
+    // found the schemas unsound; made when first needed.
+    std::unique_ptr<Worker> checker;
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     // The lines of problems in shared files (the schema) printed so far.
@@ -119,8 +181,21 @@ int ValidateCommand::run()
             Report& report = reports[slot];
             InputFile input(name);
             report.records.clear();
+            report.unchecked = false;
             if (schemasServe) {
                 Worker& worker = *workers[w];
+                if (gated && w == 0)
+                    gate.resolve(worker.validator);
+                if (worker.provisional) {
+                    // Standard input cannot be read twice: it waits for the gate.
+                    if (input.isStandardInput())
+                        gate.wait();
+                    if (gate.current() == Gate::UNSOUND) {
+                        worker.validator.setSchemaFullChecking(true);
+                        worker.provisional = false;
+                    }
+                }
+                report.unchecked = worker.provisional && gate.current() != Gate::SOUND;
                 report.valid = validate(worker, input, in);
                 report.records = worker.log.getRecords();
                 ownSchemaRecords(report.records, schemas);
@@ -133,8 +208,20 @@ int ValidateCommand::run()
             for (const auto& schema : schemas)
                 schema->addNames(report.names);
         },
-        [&](std::size_t slot, const std::string&) {
-            const Report& report = reports[slot];
+        [&](std::size_t slot, const std::string& name) {
+            Report& report = reports[slot];
+            if (report.unchecked) {
+                if (!checker)
+                    checker = std::make_unique<Worker>(line, schemas);
+                // Worker 0 may not have started yet; the checker then runs the gate itself.
+                gate.resolve(checker->validator);
+                if (gate.wait() == Gate::UNSOUND) {
+                    InputFile input(name);
+                    report.valid = validate(*checker, input, in);
+                    report.records = checker->log.getRecords();
+                    ownSchemaRecords(report.records, schemas);
+                }
+            }
             std::string text;
             DiagnosticLog::print(report.records, text, report.names, &shown);
             if (!report.valid || !line.quiet)

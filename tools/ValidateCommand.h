@@ -11,7 +11,9 @@ namespace zolsax2 {
 // hints only with --follow-hints. The schemas are looked at once before the run and loaded
 // once per worker (schema caching). Each file's records, then its verdict "FILE validates"
 // or "FILE fails to validate", go to out; a count follows when there are several files.
-// Standard input is spooled to a temporary file, as the validator reads files only.
+// Standard input is spooled to a temporary file, as the validator reads files only. With
+// several workers, all but the first start validating before the schemas' full constraint
+// check is done, and their answers stand only once the first has found the schemas sound.
 class ValidateCommand : public Command {
 public:
     using Command::Command;

@@ -15,6 +15,7 @@
 #include <streambuf>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -203,4 +204,37 @@ TEST(ToolValidate, SchemaPathWithBlanksIsFoundAndNamedAsGiven)
               schema + ":9:61: error: global element 'purchaseOrder' declared more than once [ZSAX_W0001]\n" +
                   "examples/purchase-order/order-bad.xml:2:88: error: invalid gYearMonth value '30.11.2026' "
                   "[ZSAX_W0001]\n");
+}
+
+TEST(ToolValidate, ParallelRunsMatchOneThreadForSoundAndUnsoundSchemas)
+{
+    // Several workers validate before the schemas' full check is done; an ambiguous content
+    // model (unique particle attribution) is found by that check alone.
+    testsupport::ScratchDir dir;
+    const std::string ambiguous =
+        dir.write("ambiguous.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:a' "
+                                   "xmlns='urn:a' elementFormDefault='qualified'><xs:element name='n'>"
+                                   "<xs:complexType><xs:choice><xs:element name='a'/><xs:sequence>"
+                                   "<xs:element name='a'/><xs:element name='b'/></xs:sequence></xs:choice>"
+                                   "</xs:complexType></xs:element></xs:schema>");
+    std::vector<std::string> poFiles;
+    std::vector<std::string> ambiguousFiles;
+    for (int i = 0; i < 40; ++i) {
+        poFiles.push_back(i % 3 == 0 ? bad : good);
+        ambiguousFiles.push_back(dir.write("a" + std::to_string(i) + ".xml",
+                                           i % 4 == 0 ? "<n xmlns='urn:a'><c/></n>" : "<n xmlns='urn:a'><a/></n>"));
+    }
+    const InDirectory root(sourceDir());
+    for (const auto& [ns, schema, files] :
+         {std::make_tuple(std::string("urn:example:purchase-order"), poSchema, poFiles),
+          std::make_tuple(std::string("urn:a"), ambiguous, ambiguousFiles)}) {
+        std::vector<std::string> args = {"validate", "--schema", ns, schema};
+        args.insert(args.end(), files.begin(), files.end());
+        const Result one = runTool(with({"-j", "1"}, args));
+        for (const char* jobs : {"2", "3"}) {
+            const Result many = runTool(with({"-j", jobs}, args));
+            EXPECT_EQ(one.out, many.out) << schema << " -j " << jobs;
+            EXPECT_EQ(one.status, many.status);
+        }
+    }
 }
