@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -372,6 +373,35 @@ struct Mode {
     bool secure;
 };
 
+// The trace of a caching validator against one without caching: the same answers and
+// records, except that a caching validator may place a problem of loading a schema, which
+// the reader gives no entity or puts at the document's position, at the schema itself
+// (line and column 0). Answers "" when so, else the first line that differs.
+std::string differenceFromUncached(const std::string& uncached, const std::string& cached)
+{
+    std::istringstream u(uncached);
+    std::istringstream c(cached);
+    std::string a;
+    std::string b;
+    while (true) {
+        const bool moreU = static_cast<bool>(std::getline(u, a));
+        const bool moreC = static_cast<bool>(std::getline(c, b));
+        if (!moreU && !moreC)
+            return "";
+        if (moreU != moreC)
+            return "lengths differ at: " + (moreU ? a : b);
+        if (a == b)
+            continue;
+        const std::size_t atA = a.rfind(" @ ");
+        const std::size_t atB = b.rfind(" @ ");
+        const bool placed = atA != std::string::npos && atB != std::string::npos &&
+                            a.substr(0, atA) == b.substr(0, atB) && b.find(".xsd:0:0 ", atB) != std::string::npos &&
+                            a.substr(a.rfind(' ')) == b.substr(b.rfind(' '));
+        if (!placed)
+            return "without caching: " + a + "\nwith caching:    " + b;
+    }
+}
+
 } // namespace
 
 TEST(ZOLSAX2Validator, SchemaCachingGivesTheAnswersAndRecordsOfAValidatorWithout)
@@ -417,7 +447,7 @@ TEST(ZOLSAX2Validator, SchemaCachingGivesTheAnswersAndRecordsOfAValidatorWithout
                     validator.addNoNamespaceSchemaLocation(configuration.noNamespace.c_str());
                 traces[caching] = c.s.run(validator, log, c.documents());
             }
-            EXPECT_EQ(traces[0], traces[1])
+            EXPECT_EQ("", differenceFromUncached(traces[0], traces[1]))
                 << configuration.ns << " " << configuration.location << " + " << configuration.noNamespace
                 << ", strict " << mode.strict << "/" << mode.followHints << ", secure " << mode.secure;
         }
@@ -457,7 +487,7 @@ TEST(ZOLSAX2Validator, SchemaCachingFollowsEveryChangeOfConfiguration)
         validator.setSchemaCaching(caching);
         trace += c.s.run(validator, log, documents);
     }
-    EXPECT_EQ(traces[0], traces[1]);
+    EXPECT_EQ("", differenceFromUncached(traces[0], traces[1]));
     EXPECT_NE(std::string::npos, traces[0].find("external DTD refused (SYSTEM 'schema.dtd')")) << traces[0];
 }
 
@@ -526,6 +556,13 @@ TEST(ZOLSAX2Validator, LoadSchemasTellsWhetherTheSchemaIsSoundBeforeAnyDocument)
     EXPECT_EQ("", render(f.log));
     f.validator.setSchemaFullChecking(false);
     EXPECT_TRUE(f.validator.loadSchemas());
+
+    // Found by the full check alone, the problem is the schema's, not the document's.
+    f.validator.setSchemaFullChecking(true);
+    const std::string doc = s.dir.write("ambiguous.xml", "<n xmlns='urn:t'><a/></n>");
+    EXPECT_EQ("F\nWARNING ZSAX_W0001 (1:18): complex type '__AnonC0' violates the unique particle attribution "
+              "rule in its components 'a' and 'a' @ /ambiguous.xsd:0:0 ERROR\n",
+              s.run(f.validator, f.log, {doc}));
 }
 
 TEST(ZOLSAX2Validator, WithoutFullCheckingASoundSchemaGivesTheSameAnswersAndRecords)

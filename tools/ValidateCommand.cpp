@@ -127,18 +127,6 @@ bool validate(Worker& worker, InputFile& input, std::istream& in)
     return false;
 }
 
-// The reader gives no entity for a schema it could not open ("unable to open primary
-// document entity 'S'"); such a record belongs to the schema it quotes, not to the input.
-void ownSchemaRecords(std::vector<DiagnosticLog::Record>& records, const Schemas& schemas)
-{
-    for (DiagnosticLog::Record& r : records) {
-        for (const auto& schema : schemas) {
-            if (r.file.empty() && r.text.find("'" + schema->location() + "'") != std::string::npos)
-                r.file = schema->location();
-        }
-    }
-}
-
 } // namespace
 
 int ValidateCommand::run()
@@ -198,7 +186,6 @@ int ValidateCommand::run()
                 report.unchecked = worker.provisional && gate.current() != Gate::SOUND;
                 report.valid = validate(worker, input, in);
                 report.records = worker.log.getRecords();
-                ownSchemaRecords(report.records, schemas);
             } else {
                 report.valid = false;
                 if (!input.problem().empty())
@@ -219,8 +206,7 @@ int ValidateCommand::run()
                     InputFile input(name);
                     report.valid = validate(*checker, input, in);
                     report.records = checker->log.getRecords();
-                    ownSchemaRecords(report.records, schemas);
-                }
+                    }
             }
             std::string text;
             DiagnosticLog::print(report.records, text, report.names, &shown);

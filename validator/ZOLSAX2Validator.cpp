@@ -34,6 +34,8 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -76,22 +78,67 @@ void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLStrin
 
 // Passes every record on to the caller's log, except while a schema is loaded for the
 // cache: then it only counts them, since a schema that logs anything is not cached and
-// each document reports its problems itself.
+// each document reports its problems itself. A problem that loading alone finds with no
+// place in any entity (the full constraint check's, such as a violation of unique particle
+// attribution) the reader reports again within each document, at the document's position:
+// this switch then gives it the schema's location data instead, as where the problem is.
 class RecordSwitch : public ZOLLog {
 public:
     explicit RecordSwitch(ZOLLog* log) : log(log) {}
 
     void logEvent(const ZOLLogEvent& event) override
     {
-        if (counting)
+        if (counting) {
             ++counted;
-        else
-            log->logEvent(event);
+            const ZOLLogLocation* where = event.getLocation();
+            if (where == nullptr || where->getSystemId().isEmpty())
+                unplaced.emplace_back(messageOf(event), loading);
+            return;
+        }
+        if (!unplaced.empty()) {
+            const std::string message = messageOf(event);
+            for (const auto& [known, schema] : unplaced) {
+                if (message != known)
+                    continue;
+                ZOLLogEvent placed(event);
+                const ZOLLogLocation* where = event.getLocation();
+                placed.setLocation(
+                    ZOLLogLocation(schema, 0, 0, where == nullptr ? event.getLevel() : where->getReportedLevel()));
+                log->logEvent(placed);
+                return;
+            }
+        }
+        log->logEvent(event);
     }
+
+    // Starts counting the records of loading schemas, forgetting those of earlier loads.
+    void startLoading()
+    {
+        counting = true;
+        counted = 0;
+        unplaced.clear();
+    }
+    // Forgets the records of the last load: the schemas changed, or caching is off.
+    void forgetLoad() { unplaced.clear(); }
 
     ZOLLog* log;
     bool counting = false;
     unsigned long counted = 0;
+    // The location of the schema being loaded while counting.
+    ZOLString loading;
+
+private:
+    // The reader's message of a record, without the position the catalogue puts in front.
+    static std::string messageOf(const ZOLLogEvent& event)
+    {
+        const std::string text = event.getText().chars();
+        const std::size_t end = text.find("): ");
+        return text.rfind('(', 0) == 0 && end != std::string::npos ? text.substr(end + 3) : text;
+    }
+
+    // The messages of the last load's records that had no entity, and the schema each
+    // came from.
+    std::vector<std::pair<std::string, ZOLString>> unplaced;
 };
 
 // The system identifier of the document the reader opens for path: an absolute URL, or
@@ -282,6 +329,7 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
 
 void ZOLSAX2Validator::Extensions::dropCache(xercesc::SAX2XMLReader* reader)
 {
+    records.forgetLoad();
     if (reader != nullptr && cache != Cache::NONE) {
         reader->resetCachedGrammarPool();
         reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, false);
@@ -336,15 +384,16 @@ void ZOLSAX2Validator::Extensions::prepareCache(xercesc::SAX2XMLReader* reader, 
     reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, true);
     const bool errorSeen = errorHandler->isErrorSeen();
     const bool warningSeen = errorHandler->isWarningSeen();
-    records.counting = true;
-    records.counted = 0;
+    records.startLoading();
     entityGuard.reset();
     bool loaded = true;
     try {
+        records.loading = pairLocation;
         if (entityGuard.hasTrustedSchema())
             loaded = loadSchema(reader, pair, targetNamespace);
         // As for a document: a schema without namespace that the pair already brought in is
         // not read again.
+        records.loading = noNamespacePath;
         if (loaded && noNamespaceSet && reader->getGrammar(u"") == nullptr)
             loaded = loadSchema(reader, noNamespace, ZOLString());
     } catch (const xercesc::XMLException&) {
@@ -550,6 +599,7 @@ void ZOLSAX2Validator::setSchemaCaching(bool on)
     // A caching reader counts its memory; the next validate makes the reader this mode needs
     // (not this call: a log may make it while the reader is busy).
     extensions->caching = on;
+    extensions->requestDrop(reader);
 }
 
 bool ZOLSAX2Validator::loadSchemas()
