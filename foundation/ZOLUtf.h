@@ -74,13 +74,8 @@ struct Progress {
     bool ended;           // the NUL was reached
 };
 
-// Converts text up to its NUL in one pass, writing to out but never at or past outEnd,
-// and stops early once fewer than UTF8Z_ROOM bytes are left. Bytes between the returned
-// out and outEnd may have been overwritten. Unpaired surrogates become U+FFFD.
-//
-// Reads text in aligned 16-byte blocks, each holding at least one unit of the text: a
-// block may extend past the NUL but never into a page the text does not reach.
-inline Progress utf16zToUtf8(const char16_t* text, char* out, const char* outEnd) noexcept;
+// utf16zToUtf8, the one-pass converter, is defined below its helpers. (It has no forward
+// declaration: GCC will not take one together with the attributes of sanitizer builds.)
 
 // Output room that utf16zToUtf8Wide needs to convert a block of text in one step.
 constexpr std::size_t UTF8Z_WIDE_ROOM = 52;
@@ -234,6 +229,12 @@ ZOLUTF_BLOCK_LOADS inline unsigned asciiBlock(const char16_t* p, char* out) noex
 
 } // namespace detail
 
+// Converts text up to its NUL in one pass, writing to out but never at or past outEnd,
+// and stops early once fewer than UTF8Z_ROOM bytes are left. Bytes between the returned
+// out and outEnd may have been overwritten. Unpaired surrogates become U+FFFD.
+//
+// Reads text in aligned 16-byte blocks, each holding at least one unit of the text: a
+// block may extend past the NUL but never into a page the text does not reach.
 ZOLUTF_BLOCK_READER inline Progress utf16zToUtf8(const char16_t* text, char* out, const char* outEnd) noexcept
 {
     const char16_t* p = text;

@@ -7,9 +7,9 @@
 #include <CommandLine.h>
 #include <Tool.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -62,8 +62,36 @@ inline std::string mask(std::string text)
 {
     for (std::size_t at = text.find(examples); at != std::string::npos; at = text.find(examples, at))
         text.replace(at, examples.size(), "examples");
-    static const std::regex timing(" +[0-9]+\\.[0-9]{3} +[0-9]+\\.[0-9]{2}  ");
-    return std::regex_replace(text, timing, "  TIME  RATE  ");
+    // A count row's " MS.mmm RATE.rr  ": blanks, digits, '.', three digits, blanks, digits,
+    // '.', two digits, two blanks.
+    const auto skip = [&](std::size_t at, bool digits) {
+        while (at < text.size() && (digits ? std::isdigit(static_cast<unsigned char>(text[at])) != 0 : text[at] == ' '))
+            ++at;
+        return at;
+    };
+    const auto timingEnd = [&](std::size_t at) -> std::size_t {
+        for (int fraction : {3, 2}) {
+            const std::size_t blanks = skip(at, false);
+            const std::size_t whole = skip(blanks, true);
+            if (blanks == at || whole == blanks || whole >= text.size() || text[whole] != '.')
+                return std::string::npos;
+            at = skip(whole + 1, true);
+            if (at - whole - 1 != static_cast<std::size_t>(fraction))
+                return std::string::npos;
+        }
+        return text.compare(at, 2, "  ") == 0 ? at + 2 : std::string::npos;
+    };
+    std::string masked;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text[at] == ' ' ? timingEnd(at) : std::string::npos;
+        if (end == std::string::npos) {
+            masked += text[at++];
+        } else {
+            masked += "  TIME  RATE  ";
+            at = end;
+        }
+    }
+    return masked;
 }
 
 struct Result {
