@@ -49,6 +49,10 @@ std::string fileUrl(const std::string& path)
     return url;
 }
 
+// Thrown from the start tag of the document element: the rest of the schema is the
+// validator's to read.
+struct DocumentElementSeen {};
+
 // The document element of a parse, as written: the parser does no namespace processing,
 // so the element's namespace is looked up among its own attributes.
 struct DocumentElement {
@@ -80,6 +84,7 @@ struct DocumentElement {
         }
         // An unprefixed name without a default namespace declaration is in no namespace.
         root->namespaceKnown = root->namespaceKnown || prefixEnd == std::string::npos;
+        throw DocumentElementSeen();
     }
 
     const ZOLSAX2Parser* parser = nullptr;
@@ -129,8 +134,12 @@ bool SchemaFile::check(bool secure)
     ZOLSAX2Parser parser(&root, &log, DocumentElement::startElement, nullptr, nullptr, nullptr);
     root.parser = &parser;
     parser.setSecureProcessing(secure);
-    if (!file->parse(parser, log, std::cin))
-        return false;
+    try {
+        if (!file->parse(parser, log, std::cin))
+            return false;
+    } catch (const DocumentElementSeen&) {
+        // Up to its document element the schema is well-formed; the validator reads the rest.
+    }
     // Warnings of a schema that serves are the validator's to report, with its records.
     log.clear();
     // An undeclared prefix, or a namespace declared by a DTD, is left to the validator.

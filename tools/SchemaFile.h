@@ -14,10 +14,11 @@ class InputFile;
 // One schema named by validate's --schema, looked at once before any input is validated,
 // so that a schema that cannot serve is reported once, against its own name, instead of
 // failing every input with the same records. A local schema must be readable (else the
-// system's reason), not empty and well-formed, and its document element must be
-// xs:schema for the target namespace given (none for an empty one). A URL is left to the
-// validator. Deeper problems (a type that is not defined, an include that fails) show in
-// the validator's records.
+// system's reason), not empty, well-formed up to its document element, and that element
+// must be xs:schema for the target namespace given (none for an empty one). Only that much
+// is read: the rest is the validator's, whose records show deeper problems (a malformed
+// tag further down, a type that is not defined, an include that fails). A URL is left to
+// the validator.
 class SchemaFile {
 public:
     // The schema given as location for targetNamespace ("" for a schema without one).

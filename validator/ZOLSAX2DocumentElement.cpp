@@ -1,8 +1,11 @@
 #include "ZOLSAX2DocumentElement.h"
 
 #include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
 
-ZOLSAX2DocumentElement::ZOLSAX2DocumentElement() : locator(nullptr), seen(false), line(0), column(0) {}
+ZOLSAX2DocumentElement::ZOLSAX2DocumentElement()
+    : detachFrom(nullptr), locator(nullptr), seen(false), line(0), column(0)
+{}
 
 ZOLSAX2DocumentElement::~ZOLSAX2DocumentElement() = default;
 
@@ -29,6 +32,10 @@ void ZOLSAX2DocumentElement::startElement(const XMLCh* const elementUri, const X
         line = static_cast<long>(locator->getLineNumber());
         column = static_cast<long>(locator->getColumnNumber());
     }
+    // The reader guards every later use of its content handler and forgets its element
+    // stack when the next document starts.
+    if (detachFrom != nullptr)
+        detachFrom->setContentHandler(nullptr);
 }
 
 void ZOLSAX2DocumentElement::setDocumentLocator(const xercesc::Locator* const documentLocator)

@@ -683,7 +683,9 @@ void ZOLSAX2Validator::prepareReader()
     reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, !ignoreHints);
     reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, x.fullChecking);
     xercesc::ContentHandler* own = x.strict ? &x.documentElement : nullptr;
-    // A secure reader reports to the amplification guard, which passes content on.
+    // A secure reader reports to the amplification guard, which passes content on. A plain
+    // one reports to the document element watch alone, which leaves once it has seen it.
+    x.documentElement.setDetachFrom(x.secureInstalled ? nullptr : reader);
     if (x.secureInstalled)
         x.amplificationGuard.setContentHandler(own);
     else
