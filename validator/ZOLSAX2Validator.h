@@ -98,7 +98,9 @@ public:
     // - grammars that a document's own schema hints bring in are not kept;
     // - a schema that does not load cleanly (any warning or error, missing, unreadable, for
     //   another namespace than configured) is not cached: each document reads it again and
-    //   logs its problems exactly as without caching.
+    //   logs its problems as without caching, except that a problem the reader would give
+    //   no entity or the document's position (a unique particle attribution violation, a
+    //   schema it cannot open) carries the schema's location data, line and column 0.
     // The trade: a schema file changed on disk is not read again while its grammar is cached.
     // Call addSchemaLocation again (the same pair will do) to make the validator read it.
     void setSchemaCaching(bool on);
