@@ -1,6 +1,7 @@
 #include "ZOLSAX2AmplificationGuard.h"
 
 #include "ZOLSAX2ContentHandler.h"
+#include "ZOLSAX2FlagScope.h"
 
 #include <ZOLLog.h>
 #include <ZOLLogEvent.h>
@@ -74,18 +75,6 @@ private:
     unsigned long long& count;
 };
 
-// Measures one parse: from its start to every way out.
-class MeasuringScope {
-public:
-    explicit MeasuringScope(bool& flag) : flag(flag) { flag = true; }
-    MeasuringScope(const MeasuringScope&) = delete;
-    MeasuringScope& operator=(const MeasuringScope&) = delete;
-    ~MeasuringScope() { flag = false; }
-
-private:
-    bool& flag;
-};
-
 } // namespace
 
 ZOLSAX2AmplificationGuard::ZOLSAX2AmplificationGuard()
@@ -128,7 +117,7 @@ void ZOLSAX2AmplificationGuard::parse(xercesc::SAX2XMLReader* reader, const xerc
     readerManager = nullptr;
     CountingSource counting(source, input);
     try {
-        const MeasuringScope scope(measuring);
+        const ZOLSAX2FlagScope scope(measuring);
         reader->parse(counting);
     } catch (const Refusal&) {
         // Thrown by a document event past the limit; the refusal is noted.

@@ -4,6 +4,7 @@
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
+#include "ZOLSAX2FlagScope.h"
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2SkippedEntityReader.h"
 
@@ -23,18 +24,6 @@
 #include <xercesc/util/XMLUni.hpp>
 
 namespace {
-
-// Sets the content handler's parsing flag for one parse and clears it on every way out.
-class ParsingScope {
-public:
-    explicit ParsingScope(bool& flag) : flag(flag) { flag = true; }
-    ParsingScope(const ParsingScope&) = delete;
-    ParsingScope& operator=(const ParsingScope&) = delete;
-    ~ParsingScope() { flag = false; }
-
-private:
-    bool& flag;
-};
 
 // A reader with the parser's fixed configuration, in this order and nothing else, on the
 // given memory (Xerces' own unless secure processing guards it). The reader that reports
@@ -174,7 +163,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
     const bool measured = extensions->secureInstalled;
     {
-        ParsingScope scope(contentHandler->parsing);
+        const ZOLSAX2FlagScope scope(contentHandler->parsing);
         try {
             if (measured)
                 amplification.parse(reader, *source);

@@ -206,7 +206,7 @@ int ValidateCommand::run()
                     InputFile input(name);
                     report.valid = validate(*checker, input, in);
                     report.records = checker->log.getRecords();
-                    }
+                }
             }
             std::string text;
             DiagnosticLog::print(report.records, text, report.names, &shown);

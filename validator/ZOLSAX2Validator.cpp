@@ -5,6 +5,7 @@
 #include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
+#include "ZOLSAX2FlagScope.h"
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2ReaderMemory.h"
 
@@ -428,22 +429,6 @@ bool ZOLSAX2Validator::Extensions::hasOutgrown(const xercesc::SAX2XMLReader* rea
     return blocks > blockCeiling;
 }
 
-namespace {
-
-// Sets a flag for one validation and clears it on every way out.
-class ValidatingScope {
-public:
-    explicit ValidatingScope(bool& flag) : flag(flag) { flag = true; }
-    ValidatingScope(const ValidatingScope&) = delete;
-    ValidatingScope& operator=(const ValidatingScope&) = delete;
-    ~ValidatingScope() { flag = false; }
-
-private:
-    bool& flag;
-};
-
-} // namespace
-
 ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), errorHandler(nullptr), extensions(nullptr)
 {
     try {
@@ -528,7 +513,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLString(inProgress.getMessage()));
         return false;
     }
-    const ValidatingScope scope(extensions->validating);
+    const ZOLSAX2FlagScope scope(extensions->validating);
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
     bool measured = false;
     try {
