@@ -2,18 +2,21 @@
 #define ZOLSAX2_TEST_SUPPORT_H
 
 // Helpers shared by the test files: a trace of parser events, log rendering, a scratch
-// directory and an assertion on ZOLException messages.
+// directory, a change of the current directory and an assertion on ZOLException messages.
 
 #include <ZOLException.h>
 #include <ZOLLogEvent.h>
 #include <ZOLLogLocation.h>
 #include <ZOLMemoryLog.h>
+#include <ZOLSAX2Parser.h>
 #include <ZOLString.h>
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
@@ -73,43 +76,41 @@ struct Trace {
     }
 };
 
-// One line per record: LEVEL CODE text
-inline std::string render(const ZOLMemoryLog& log)
-{
-    std::string out;
-    for (const ZOLLogEvent& e : log.getEvents()) {
-        out += ZOLLogEvent::levelName(e.getLevel());
-        out += " ";
-        out += e.getCode().chars();
-        out += " ";
-        out += e.getText().chars();
-        out += "\n";
-    }
-    return out;
-}
+// A parser whose four callbacks write one trace, and its log.
+struct Traced {
+    Trace trace;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser{&trace, &log, Trace::onStart, Trace::onEnd, Trace::onCharacters, Trace::onPI};
+};
 
-// One line per record with its location data: LEVEL CODE text @ ENTITY:LINE:COLUMN REPORTED,
-// where ENTITY is the system identifier with base taken off its front, "-" when empty,
-// and REPORTED the level the reader gave the problem. Records without location data end
-// in " @ none".
-inline std::string renderLocated(const ZOLMemoryLog& log, const std::string& base)
+// One line per record: LEVEL CODE text @ ENTITY:LINE:COLUMN REPORTED, where ENTITY is the
+// system identifier with base taken off its front, "-" when empty, and REPORTED the level
+// the reader gave the problem; " @ none" for records without location data. Without
+// located, each line ends after the text.
+inline std::string renderLocated(const ZOLMemoryLog& log, const std::string& base, bool located = true)
 {
     std::string out;
     for (const ZOLLogEvent& e : log.getEvents()) {
         out += ZOLLogEvent::levelName(e.getLevel());
-        out += std::string(" ") + e.getCode().chars() + " " + e.getText().chars() + " @ ";
+        out += std::string(" ") + e.getCode().chars() + " " + e.getText().chars();
         const ZOLLogLocation* where = e.getLocation();
-        if (where == nullptr) {
-            out += "none\n";
+        if (!located || where == nullptr) {
+            out += located ? " @ none\n" : "\n";
             continue;
         }
         std::string entity = where->getSystemId().chars();
         if (!base.empty() && entity.compare(0, base.size(), base) == 0)
             entity = entity.substr(base.size());
-        out += (entity.empty() ? "-" : entity) + ":" + std::to_string(where->getLine()) + ":" +
+        out += " @ " + (entity.empty() ? "-" : entity) + ":" + std::to_string(where->getLine()) + ":" +
                std::to_string(where->getColumn()) + " " + ZOLLogEvent::levelName(where->getReportedLevel()) + "\n";
     }
     return out;
+}
+
+// One line per record: LEVEL CODE text
+inline std::string render(const ZOLMemoryLog& log)
+{
+    return renderLocated(log, "", false);
 }
 
 // A fresh directory under /tmp, removed with everything in it.
@@ -136,6 +137,22 @@ public:
 
 private:
     std::string path;
+};
+
+// Works in another current directory until destroyed.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path)
+    {
+        if (getcwd(previous, sizeof previous) == nullptr || chdir(path.c_str()) != 0)
+            throw std::runtime_error("cannot work in " + path);
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+    ~WorkingDirectory() { (void)!chdir(previous); }
+
+private:
+    char previous[PATH_MAX];
 };
 
 // The message of the ZOLException that statement throws, or "<no exception>".

@@ -121,43 +121,6 @@ std::u16string randomText(std::mt19937& random, std::size_t length, bool allowNu
 
 } // namespace
 
-TEST(ZOLUtf, EdgeCasesAgreeWithReference)
-{
-    const std::u16string ascii33(33, u'x');
-    const std::vector<std::u16string> cases = {
-        u"",
-        u"a",
-        std::u16string(u"\u007F\u0080\u07FF\u0800\uD7FF\uE000\uFFFD\uFFFF"),
-        std::u16string(1, char16_t(0xD800)),
-        std::u16string(1, char16_t(0xDFFF)),
-        std::u16string({char16_t(0xDC00), char16_t(0xD800), u'z'}),
-        std::u16string({char16_t(0xD800), char16_t(0xD800), char16_t(0xDC00)}),
-        // A pair split across the edge of a 16-unit block, and a lone high surrogate there.
-        ascii33.substr(0, 15) + u"\U0001F600" + ascii33.substr(0, 15),
-        ascii33.substr(0, 15) + char16_t(0xDBFF) + ascii33.substr(0, 15),
-        ascii33.substr(0, 15),
-        ascii33.substr(0, 16),
-        ascii33.substr(0, 17),
-        ascii33.substr(0, 31),
-        ascii33.substr(0, 32),
-        ascii33,
-        std::u16string(100, u'\u00E9'),
-        std::u16string(u"\U0010FFFF\U00010000"),
-    };
-    for (const std::u16string& text : cases) {
-        const std::string expected = reference(text);
-        EXPECT_EQ(expected, viaCount(text));
-        for (std::size_t window : {16u, 17u, 20u, 32u, 64u, 1024u})
-            EXPECT_EQ(expected, viaTerminated(text.c_str(), window)) << "window " << window;
-        if (zolutf::haveWideConverter()) {
-            for (std::size_t window : {52u, 53u, 60u, 64u, 1024u})
-                EXPECT_EQ(expected, viaTerminated(text.c_str(), window, zolutf::utf16zToUtf8Wide))
-                    << "window " << window;
-        }
-        EXPECT_EQ(expected, std::string(ZOLString(text.c_str()).chars()));
-    }
-}
-
 TEST(ZOLUtf, CountedConversionKeepsNulUnitsAndLoneSurrogateAtEnd)
 {
     const char16_t text[] = {u'a', 0, u'b', 0xD800};

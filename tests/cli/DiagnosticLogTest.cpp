@@ -1,6 +1,6 @@
 // Records of the tool: file, position and severity from the location data the library
-// attaches, a fallback for records without it, names the user knows, and problems of a
-// shared file printed once.
+// attaches, a fallback for records without it, and names the user knows. (Problems of a
+// shared file printed once: the validate goldens.)
 #include <DiagnosticLog.h>
 #include <SourceNames.h>
 
@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 #include <string>
 
 namespace {
@@ -26,13 +25,13 @@ void logAt(DiagnosticLog& log, const char* file, long line, long column, int rep
     log.logEvent(event);
 }
 
-std::string printed(const DiagnosticLog& log, std::set<std::string>* shown = nullptr)
+std::string printed(const DiagnosticLog& log)
 {
     zolsax2::SourceNames names("in.xml");
     names.add("/abs/in.xml", "in.xml");
     names.add("/abs/po.xsd", "schemas/po.xsd");
     std::string out;
-    log.print(out, names, shown);
+    log.print(out, names);
     return out;
 }
 
@@ -91,17 +90,4 @@ TEST(DiagnosticLog, OneRecordOneLineWithTheNamesTheUserGave)
     EXPECT_EQ(out, "in\\nput.xml:1:1: fatal: unable to open 'in\\nput.xml' or \"in\\nput.xml\"; "
                    "/abs/in\\nput.xml\\x1b [ZSAX_W0001]\n"
                    "in\\nput.xml: fatal: broken\\r\\nreader\n");
-}
-
-TEST(DiagnosticLog, ProblemsOfASharedFileArePrintedOnce)
-{
-    DiagnosticLog log;
-    logAt(log, "/abs/po.xsd", 9, 61, ZOLLogEvent::LEVEL_ERROR, "declared more than once");
-    logAt(log, "/abs/in.xml", 2, 88, ZOLLogEvent::LEVEL_ERROR, "invalid value");
-    std::set<std::string> shown;
-    EXPECT_EQ(printed(log, &shown), "schemas/po.xsd:9:61: error: declared more than once [ZSAX_W0001]\n"
-                                    "in.xml:2:88: error: invalid value [ZSAX_W0001]\n");
-    EXPECT_EQ(printed(log, &shown), "in.xml:2:88: error: invalid value [ZSAX_W0001]\n");
-    EXPECT_EQ(printed(log), "schemas/po.xsd:9:61: error: declared more than once [ZSAX_W0001]\n"
-                            "in.xml:2:88: error: invalid value [ZSAX_W0001]\n");
 }

@@ -27,13 +27,6 @@ TEST(Escape, OnlyEventFieldsDoubleBackslash)
     EXPECT_EQ(Escape::field("\\d{3}\n"), "\\\\d{3}\\n");
 }
 
-TEST(Escape, Utf8Check)
-{
-    EXPECT_TRUE(Escape::isUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80"));
-    EXPECT_FALSE(Escape::isUtf8("caf\xe9"));
-    EXPECT_FALSE(Escape::isUtf8("\xe0\x80\x80"));
-}
-
 TEST(EventWriter, StreamsCharacterDataAsItArrives)
 {
     std::ostringstream out;

@@ -1,19 +1,18 @@
 #ifndef ZOLSAX2_TESTS_TOOLTESTSUPPORT_H
 #define ZOLSAX2_TESTS_TOOLTESTSUPPORT_H
 
-// Running the zolsax2 tool in-process: the shipped examples, masks for volatile output and
-// golden files.
+// Running the zolsax2 tool in-process: the shipped examples, masks for volatile output,
+// golden files and transcripts of several runs.
 
 #include <CommandLine.h>
+#include <TestSupport.h>
 #include <Tool.h>
 
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace tooltest {
@@ -32,22 +31,6 @@ inline std::string sourceDir()
 {
     return examples.substr(0, examples.rfind('/'));
 }
-
-// Works in another current directory until destroyed.
-class InDirectory {
-public:
-    explicit InDirectory(const std::string& path)
-    {
-        if (getcwd(previous, sizeof previous) == nullptr || chdir(path.c_str()) != 0)
-            throw std::runtime_error("cannot work in " + path);
-    }
-    InDirectory(const InDirectory&) = delete;
-    InDirectory& operator=(const InDirectory&) = delete;
-    ~InDirectory() { (void)!chdir(previous); }
-
-private:
-    char previous[4096];
-};
 
 inline std::string readFile(const std::string& path)
 {
@@ -114,6 +97,20 @@ inline std::vector<std::string> with(std::vector<std::string> args, const std::v
 {
     args.insert(args.end(), more.begin(), more.end());
     return args;
+}
+
+// The commands as a user would see them run: "$ zolsax2 ARGS", the output, the exit status.
+inline std::string transcript(const std::vector<std::vector<std::string>>& commands)
+{
+    std::string text;
+    for (const auto& args : commands) {
+        text += "$ zolsax2";
+        for (const std::string& arg : args)
+            text += " " + (arg.empty() || arg.find(' ') != std::string::npos ? "'" + arg + "'" : arg);
+        const Result r = runTool(args);
+        text += "\n" + r.out + r.err + "(exit " + std::to_string(r.status) + ")\n\n";
+    }
+    return text;
 }
 
 // The golden file's content; ZOLSAX2_UPDATE_GOLDEN=1 rewrites it with actual instead.

@@ -5,7 +5,6 @@
 
 #include "HostileSupport.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -167,25 +166,6 @@ private:
     int fd;
 };
 
-// Sets the current directory for one scope.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path) : previous(getcwd(nullptr, 0))
-    {
-        EXPECT_EQ(0, chdir(path.c_str()));
-    }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-    ~WorkingDirectory()
-    {
-        EXPECT_EQ(0, chdir(previous));
-        std::free(previous);
-    }
-
-private:
-    char* previous;
-};
-
 } // namespace
 
 TEST(ExternalResources, SecureValidatorTakesARelativeSchemaFromTheCurrentDirectoryOfItsConfiguration)
@@ -213,13 +193,13 @@ TEST(ExternalResources, SecureValidatorTakesARelativeSchemaFromTheCurrentDirecto
     ZOLSAX2Validator validator(&log);
     validator.setSecureProcessing(true);
     {
-        const WorkingDirectory schemas(dir.file("schemas"));
+        const testsupport::WorkingDirectory schemas(dir.file("schemas"));
         validator.addSchemaLocation("urn:po", "po.xsd");
         validator.addNoNamespaceSchemaLocation("nn.xsd");
     }
     // Elsewhere by the time it validates: the caller's schemas still decide, and nothing
     // beside the documents is opened but the documents themselves.
-    const WorkingDirectory documents(dir.file("documents"));
+    const testsupport::WorkingDirectory documents(dir.file("documents"));
     OpenedFiles opened(dir.file("documents"));
     EXPECT_FALSE(validator.validate(ZOLFile(inNamespace.c_str())));
     EXPECT_FALSE(validator.validate(ZOLFile(noNamespace.c_str())));

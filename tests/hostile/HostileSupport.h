@@ -40,18 +40,15 @@ template <typename Parse>
 Outcome parseWith(bool secure, Parse parse)
 {
     Outcome out;
-    ZOLMemoryLog log;
-    testsupport::Trace trace;
-    ZOLSAX2Parser parser(&trace, &log, testsupport::Trace::onStart, testsupport::Trace::onEnd,
-                         testsupport::Trace::onCharacters, testsupport::Trace::onPI);
-    parser.setSecureProcessing(secure);
+    testsupport::Traced t;
+    t.parser.setSecureProcessing(secure);
     try {
-        parse(parser);
+        parse(t.parser);
     } catch (const ZOLException& e) {
         out.exception = e.getMessage().chars();
     }
-    out.log = testsupport::render(log);
-    out.trace = trace.str();
+    out.log = testsupport::render(t.log);
+    out.trace = t.trace.str();
     return out;
 }
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+using testsupport::thrownMessage;
+
 namespace {
 
 const char NESTED_REFUSED[] = "[ZSAX_F0004] Xerces XMLException: ";
@@ -50,36 +52,28 @@ public:
 
 } // namespace
 
-TEST(Lifecycle, NestedParseIsRefusedAndTheOuterParseKeepsItsPosition)
+TEST(Lifecycle, NestedParseIsRefusedAndTheOuterKeepsItsPositionAlsoAfterASwitchOfSecureProcessing)
 {
-    ZOLMemoryLog log;
-    Reentry reentry;
-    ZOLSAX2Parser parser(&reentry, &log, Reentry::onStart, Reentry::onEnd, nullptr, nullptr);
-    reentry.parser = &parser;
-    parser.parseString("<a>\n<b/>\n<c/></a>");
-    EXPECT_EQ("(a@1:4 (b@2:5 nested-refused )b@2:5 (c@3:5 )c@3:5 )a@3:9 ", reentry.trace);
-    EXPECT_EQ("", testsupport::render(log));
-}
-
-TEST(Lifecycle, SecureProcessingSwitchedInACallbackBeforeANestedParse)
-{
-    ZOLMemoryLog log;
-    Reentry reentry;
-    reentry.switchSecure = true;
-    ZOLSAX2Parser parser(&reentry, &log, Reentry::onStart, Reentry::onEnd, nullptr, nullptr);
-    reentry.parser = &parser;
-    // The nested parse is refused as any other, with the catalogue's exception, and the
-    // outer parse succeeds.
-    parser.parseString("<a>\n<b/>\n<c/></a>");
-    EXPECT_EQ("(a@1:4 (b@2:5 nested-refused )b@2:5 (c@3:5 )c@3:5 )a@3:9 ", reentry.trace);
-    EXPECT_EQ("", testsupport::render(log));
-    // The switch takes effect at the next parse.
-    reentry.trigger.clear();
-    const std::string refused = testsupport::thrownMessage(
-        [&] { parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>"); });
-    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory", refused);
-    EXPECT_NE(std::string::npos, testsupport::render(log).find("external entity 'x' refused"))
-        << testsupport::render(log);
+    for (bool switchSecure : {false, true}) {
+        ZOLMemoryLog log;
+        Reentry reentry;
+        reentry.switchSecure = switchSecure;
+        ZOLSAX2Parser parser(&reentry, &log, Reentry::onStart, Reentry::onEnd, nullptr, nullptr);
+        reentry.parser = &parser;
+        // The nested parse is refused with the catalogue's exception; the outer one succeeds.
+        // Outside callbacks there is no position.
+        EXPECT_STREQ("", parser.getPosition().chars());
+        parser.parseString("<a>\n<b/>\n<c/></a>");
+        EXPECT_EQ("(a@1:4 (b@2:5 nested-refused )b@2:5 (c@3:5 )c@3:5 )a@3:9 ", reentry.trace);
+        EXPECT_STREQ("", parser.getPosition().chars());
+        EXPECT_EQ("", testsupport::render(log));
+        // The switch takes effect at the next parse.
+        reentry.trigger.clear();
+        thrownMessage(
+            [&] { parser.parseString("<!DOCTYPE r [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><r>&x;</r>"); });
+        EXPECT_EQ(switchSecure, testsupport::render(log).find("external entity 'x' refused") != std::string::npos)
+            << testsupport::render(log);
+    }
 }
 
 TEST(Lifecycle, PositionAfterTheReaderWasReplacedAndBeforeTheNextDocumentStarts)
