@@ -212,6 +212,12 @@ const char* const EXIT_STATUS = R"(Exit status:
      cannot be read
 )";
 
+const char* const ENVIRONMENT = R"(Environment:
+  ZOLSAX2_HEAP=default  keep the C library's usual heap. Otherwise zolsax2
+                        asks the system for huge pages for its heap, which
+                        loads a large schema faster for a few MiB of memory.
+)";
+
 const CommandHelp& findCommand(const std::string& name)
 {
     for (const CommandHelp& c : commandHelp) {
@@ -243,7 +249,8 @@ std::string HelpText::full()
     }
     text += "\nProgress is shown on standard error when it is a terminal and a run over\n"
             "several files takes more than a second.\n\n";
-    text += std::string(DIAGNOSTICS) + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\nExamples:\n";
+    text += std::string(DIAGNOSTICS) + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\n" + ENVIRONMENT +
+            "\nExamples:\n";
     for (const CommandHelp& c : commandHelp)
         text += c.examples;
     return text;

@@ -1,5 +1,6 @@
 #include "OrderedRunner.h"
 
+#include "HeapTuning.h"
 #include "InputList.h"
 #include "Progress.h"
 
@@ -55,6 +56,7 @@ private:
 
 void workerLoop(Shared& shared, std::size_t worker, const OrderedRunner::Work& work)
 {
+    HeapTuning::enableForThread();
     for (;;) {
         std::size_t slot;
         {
