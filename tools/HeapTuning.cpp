@@ -21,9 +21,13 @@ std::atomic<bool> enabled{false};
 
 #ifdef ZOLSAX2_HEAP_TUNING
 constexpr std::uintptr_t hugePage = std::uintptr_t(2) << 20;
-// How far the main heap grows at a time; also the size and alignment of the heaps of
-// glibc's per-thread arenas on 64-bit systems (HEAP_MAX_SIZE).
-constexpr std::uintptr_t heapStep = std::uintptr_t(64) << 20;
+// How far the main heap grows at a time: room for the DocBook grammar and the schema's DOM.
+// A larger step keeps more freed memory at the top of the heap (64 MiB cost a hostile
+// document 30 MB more peak memory, 32 MiB 14 MB).
+constexpr std::uintptr_t heapStep = std::uintptr_t(32) << 20;
+// The size and alignment of the heaps of glibc's per-thread arenas on 64-bit systems
+// (HEAP_MAX_SIZE).
+constexpr std::uintptr_t arenaHeap = std::uintptr_t(64) << 20;
 
 void adviseHuge(std::uintptr_t from, std::uintptr_t to)
 {
@@ -51,8 +55,7 @@ void HeapTuning::enableForProcess()
     if (enabled || !wanted())
         return;
     mallopt(M_TOP_PAD, static_cast<int>(heapStep));
-    mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * heapStep));
-    // A few allocations below the mmap threshold make the heap take its first 64 MiB step;
+    // A few allocations below the mmap threshold make the heap take its first step;
     // the madvise then covers what the schema load will touch.
     void* blocks[8];
     int count = 0;
@@ -79,8 +82,8 @@ void HeapTuning::enableForThread()
     // A thread arena's heap is a 64 MiB aligned reservation that starts with the arena's
     // own header; a pointer in the main heap (below its top) belongs to no such heap.
     if (p > reinterpret_cast<std::uintptr_t>(sbrk(0))) {
-        const std::uintptr_t heap = p & ~(heapStep - 1);
-        adviseHuge(heap + hugePage, heap + heapStep);
+        const std::uintptr_t heap = p & ~(arenaHeap - 1);
+        adviseHuge(heap + hugePage, heap + arenaHeap);
     }
     std::free(probe);
 #endif
