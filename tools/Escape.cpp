@@ -38,6 +38,24 @@ std::size_t sequenceLength(std::string_view input, std::size_t at)
     return length;
 }
 
+// True for the sequence of length bytes at input[at] when it is one of the characters that
+// change how a terminal shows the text around them without being seen: the bidirectional
+// marks, embeddings, overrides and isolates (U+061C, U+200E, U+200F, U+202A to U+202E,
+// U+2066 to U+2069), which can make a line read in another order than it is written, and
+// the line and paragraph separators (U+2028, U+2029), which some terminals and editors
+// break lines at.
+bool isInvisibleFormatting(std::string_view input, std::size_t at, std::size_t length)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(input[at + i]); };
+    if (length == 2)
+        return byte(0) == 0xD8 && byte(1) == 0x9C;
+    if (length != 3 || byte(0) != 0xE2)
+        return false;
+    if (byte(1) == 0x80)
+        return byte(2) == 0x8E || byte(2) == 0x8F || (byte(2) >= 0xA8 && byte(2) <= 0xAE);
+    return byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9;
+}
+
 void appendHex(std::string& out, unsigned char byte)
 {
     static const char digits[] = "0123456789abcdef";
@@ -64,7 +82,7 @@ void Escape::append(std::string& out, std::string_view input, Backslash backslas
         // C1 controls are U+0080 to U+009F: C2 80 to C2 9F.
         const bool control =
             c < 0x20 || c == 0x7F || (length == 2 && c == 0xC2 && static_cast<unsigned char>(input[i + 1]) < 0xA0);
-        if (length > 1 && !control) {
+        if (length > 1 && !control && !isInvisibleFormatting(input, i, length)) {
             i += length;
             continue;
         }

@@ -9,8 +9,9 @@ namespace zolsax2 {
 // The escapes of everything zolsax2 writes, so that no control character reaches a terminal
 // raw and no name or text can start a line of its own. Tab, newline and carriage return
 // become \t \n \r; the other C0 controls, DEL, the C1 controls (U+0080 to U+009F, two bytes
-// in UTF-8) and every byte that is not part of valid UTF-8 become \xNN, one per byte. Other
-// UTF-8 is kept as it is.
+// in UTF-8), the invisible characters that reorder or break a line on some terminals (the
+// bidirectional controls, U+2028 and U+2029) and every byte that is not part of valid UTF-8
+// become \xNN, one per byte. Other UTF-8 is kept as it is.
 class Escape {
 public:
     // How a backslash of the input is written.

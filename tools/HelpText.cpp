@@ -194,9 +194,12 @@ A schema that is missing, say:
 const char* const ESCAPES = R"(Escapes: no name or text reaches the output raw if a terminal could act on
 it or it could start a line:
   tab, newline, carriage return        \t \n \r
-  other control characters (U+0000 to U+001F, U+007F to U+009F) and bytes
-  that are not UTF-8                   \xNN, one per byte: ESC is \x1b,
-                                       U+0085 is \xc2\x85
+  other control characters (U+0000 to U+001F, U+007F to U+009F), the
+  characters that reorder or break a line unseen (bidirectional controls
+  U+061C, U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069; U+2028,
+  U+2029), and bytes that are not UTF-8
+                                       \xNN, one per byte: ESC is \x1b,
+                                       U+202E is \xe2\x80\xae
   Other UTF-8 is written as it is. Event fields also write backslash as \\,
   so that they decode to the parser's bytes exactly; diagnostics and file
   names keep backslash as it is, so that messages stay readable.

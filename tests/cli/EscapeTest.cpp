@@ -17,6 +17,13 @@ TEST(Escape, ControlCharactersAndBytesThatAreNotUtf8BecomeHex)
     // A lone byte, a truncated sequence, an overlong form, a surrogate, beyond U+10FFFF.
     EXPECT_EQ(Escape::text("\xff|\xe2\x82|\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80"),
               "\\xff|\\xe2\\x82|\\xc0\\xaf|\\xed\\xa0\\x80|\\xf4\\x90\\x80\\x80");
+    // Bidirectional overrides, isolates and marks, and the line and paragraph separators,
+    // would reorder or break the line: "x.xml: ok" written backwards after U+202E.
+    EXPECT_EQ(Escape::text("\xe2\x80\xaeko :lmx.x|\xe2\x81\xa6|\xe2\x81\xa9|\xe2\x80\x8f|\xd8\x9c|\xe2\x80\xa8"),
+              "\\xe2\\x80\\xaeko :lmx.x|\\xe2\\x81\\xa6|\\xe2\\x81\\xa9|\\xe2\\x80\\x8f|\\xd8\\x9c|\\xe2\\x80\\xa8");
+    // Their neighbours are ordinary text: U+202F, U+2065 (unassigned), U+2070, U+061B.
+    EXPECT_EQ(Escape::text("\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xb0\xd8\x9b"),
+              "\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xb0\xd8\x9b");
     // Valid UTF-8 of every length stays.
     EXPECT_EQ(Escape::text("K\xc3\xb6ln \xe2\x82\xac \xf0\x9f\x98\x80"), "K\xc3\xb6ln \xe2\x82\xac \xf0\x9f\x98\x80");
 }
