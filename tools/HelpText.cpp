@@ -160,8 +160,9 @@ error), one line each, the problems of a file before its verdict:
   SEVERITY is how the reader classed the problem: warning (it read on and
   the verdict stands), error (the file fails; the reader read on) or fatal
   (it stopped there).
-  check and events warn of each entity reference the parser drops because no
-  declaration of it was read (one in an external DTD, which they never read):
+  check, events and count warn of each entity reference the parser drops
+  because no declaration of it was read (one in an external DTD, which they
+  never read):
     data/skipped.xml:4:17: warning: entity 'laquo' not expanded: it is not
     declared in the document, and the external DTD that may declare it is
     not read
