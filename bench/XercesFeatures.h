@@ -21,6 +21,21 @@ inline void configureLikeZOLSAX2Parser(xercesc::SAX2XMLReader& reader)
     reader.setFeature(xercesc::XMLUni::fgXercesCalculateSrcOfs, true);
 }
 
+// The nine features that ZOLSAX2Validator sets on its reader (full checking on, as by
+// default), so that the raw validating contender does the reader work the validator does.
+inline void configureLikeZOLSAX2Validator(xercesc::SAX2XMLReader& reader)
+{
+    reader.setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
+    reader.setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+    reader.setFeature(xercesc::XMLUni::fgSAX2CoreValidation, true);
+    reader.setFeature(xercesc::XMLUni::fgXercesDynamic, true);
+    reader.setFeature(xercesc::XMLUni::fgXercesSchema, true);
+    reader.setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, true);
+    reader.setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, true);
+    reader.setFeature(xercesc::XMLUni::fgXercesIdentityConstraintChecking, false);
+    reader.setFeature(xercesc::XMLUni::fgXercesCalculateSrcOfs, true);
+}
+
 } // namespace zolbench
 
 #endif

@@ -6,6 +6,8 @@
 // Prints every problem as "FILE:LINE:COLUMN: MESSAGE" and then "FILE validates" or "FILE fails
 // to validate", like the other contenders, so that verdicts can be compared.
 
+#include "XercesFeatures.h"
+
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -79,15 +81,7 @@ int main(int argc, char** argv)
     {
         std::unique_ptr<xercesc::SAX2XMLReader> reader(
             xercesc::XMLReaderFactory::createXMLReader(xercesc::XMLPlatformUtils::fgMemoryManager, nullptr));
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
-        reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, true);
-        reader->setFeature(xercesc::XMLUni::fgXercesDynamic, true);
-        reader->setFeature(xercesc::XMLUni::fgXercesSchema, true);
-        reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, true);
-        reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, true);
-        reader->setFeature(xercesc::XMLUni::fgXercesIdentityConstraintChecking, false);
-        reader->setFeature(xercesc::XMLUni::fgXercesCalculateSrcOfs, true);
+        zolbench::configureLikeZOLSAX2Validator(*reader);
         Problems problems;
         reader->setErrorHandler(&problems);
         const std::string pair = std::string(argv[1]) + " " + argv[2];

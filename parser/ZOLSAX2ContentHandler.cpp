@@ -97,6 +97,8 @@ void ZOLSAX2ContentHandler::ignorableWhitespace(const XMLCh* const, const XMLSiz
 
 void ZOLSAX2ContentHandler::processingInstruction(const XMLCh* const target, const XMLCh* const data)
 {
+    if (pendingHighSurrogate != 0)
+        flushPendingHighSurrogate();
     if (processingInstructionCallback == nullptr)
         return;
     const ZOLString t(target);

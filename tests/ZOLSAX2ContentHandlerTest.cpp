@@ -51,7 +51,10 @@ TEST(ZOLSAX2ContentHandler, SurrogatePairSplitBetweenRunsArrivesWhole)
     auto onCharacters = [](void* userData, const char* chars, int length) {
         *static_cast<std::string*>(userData) += std::string(chars, static_cast<std::size_t>(length)) + "|";
     };
-    ZOLSAX2ContentHandler handler(&text, nullptr, nullptr, onCharacters, nullptr);
+    auto onInstruction = [](void* userData, const char* target, const char*) {
+        *static_cast<std::string*>(userData) += std::string("<?") + target + ">|";
+    };
+    ZOLSAX2ContentHandler handler(&text, nullptr, nullptr, onCharacters, onInstruction);
     const char16_t first[] = {u'a', 0xD83D, 0};
     const char16_t second[] = {0xDE00, u'b', 0};
     const char16_t lone[] = {0xD83D, 0};
@@ -59,12 +62,14 @@ TEST(ZOLSAX2ContentHandler, SurrogatePairSplitBetweenRunsArrivesWhole)
     handler.characters(second, 2);
     handler.characters(lone, 1);
     handler.characters(second, 2);
-    // A high half that nothing completes is still delivered, as U+FFFD.
+    // A high half that nothing completes is still delivered, as U+FFFD, before the next event.
     handler.characters(lone, 1);
     handler.endElement(u"", u"e", u"e");
+    handler.characters(lone, 1);
+    handler.processingInstruction(u"p", u"");
     handler.characters(u"z", 1);
     EXPECT_EQ("a|\xF0\x9F\x98\x80"
               "b||\xF0\x9F\x98\x80"
-              "b||\xEF\xBF\xBD|z|",
+              "b||\xEF\xBF\xBD||\xEF\xBF\xBD|<?p>|z|",
               text);
 }

@@ -518,10 +518,6 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
     bool measured = false;
     try {
         prepareReader();
-        if (extensions->dropPending) {
-            extensions->dropCache(reader);
-            extensions->dropPending = false;
-        }
         const ZOLString path(file.getPath());
         if (extensions->caching)
             extensions->prepareCache(reader, errorHandler, path, configuredLocation(), configuredNoNamespaceLocation());
@@ -597,10 +593,6 @@ bool ZOLSAX2Validator::loadSchemas()
         return false;
     try {
         prepareReader();
-        if (x.dropPending) {
-            x.dropCache(reader);
-            x.dropPending = false;
-        }
         x.prepareCache(reader, errorHandler, ZOLString(), configuredLocation(), configuredNoNamespaceLocation());
     } catch (const xercesc::OutOfMemoryException&) {
         discardReader();
@@ -661,6 +653,10 @@ void ZOLSAX2Validator::prepareReader()
         if (x.noNamespaceSet)
             setNoNamespaceSchemaLocation(reader, configuredNoNamespaceLocation());
         x.locationsPending = false;
+    }
+    if (x.dropPending) {
+        x.dropCache(reader);
+        x.dropPending = false;
     }
     // Strict mode ignores hints quietly; secure mode refuses them with a record, so it
     // keeps the reader asking for them.

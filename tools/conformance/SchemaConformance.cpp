@@ -38,6 +38,21 @@ constexpr unsigned TIME_LIMIT_SECONDS = 20;
 
 enum ExitCode { VALID = 0, INVALID = 1, OUT_OF_MEMORY = 3 };
 
+// True when the child's resident memory is past the bound. Under AddressSanitizer only, where
+// the address-space bound of the child cannot apply.
+bool overResidentBound(pid_t child)
+{
+#ifdef __SANITIZE_ADDRESS__
+    unsigned long size = 0;
+    unsigned long resident = 0;
+    std::ifstream("/proc/" + std::to_string(child) + "/statm") >> size >> resident;
+    return resident * static_cast<unsigned long>(sysconf(_SC_PAGESIZE)) > MEMORY_LIMIT;
+#else
+    (void)child;
+    return false;
+#endif
+}
+
 // Waits for child to end. AddressSanitizer reserves terabytes of address space, so there
 // the address-space bound cannot apply; instead the child is stopped once its resident
 // memory passes the bound, and overMemory is set. Returns the wait status.
@@ -46,13 +61,8 @@ int waitBounded(pid_t child, bool& overMemory)
     int status = 0;
     overMemory = false;
 #ifdef __SANITIZE_ADDRESS__
-    const std::string statm = "/proc/" + std::to_string(child) + "/statm";
-    const long page = sysconf(_SC_PAGESIZE);
     while (waitpid(child, &status, WNOHANG) == 0) {
-        unsigned long size = 0;
-        unsigned long resident = 0;
-        std::ifstream(statm) >> size >> resident;
-        if (resident * static_cast<unsigned long>(page) > MEMORY_LIMIT) {
+        if (overResidentBound(child)) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             overMemory = true;
@@ -214,21 +224,6 @@ Result validateInChild(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std
     else
         result.outcome = "crashed";
     return result;
-}
-
-// True when the child's resident memory is past the bound. Under AddressSanitizer only, where
-// the address-space bound of the child cannot apply.
-bool overResidentBound(pid_t child)
-{
-#ifdef __SANITIZE_ADDRESS__
-    unsigned long size = 0;
-    unsigned long resident = 0;
-    std::ifstream("/proc/" + std::to_string(child) + "/statm") >> size >> resident;
-    return resident * static_cast<unsigned long>(sysconf(_SC_PAGESIZE)) > MEMORY_LIMIT;
-#else
-    (void)child;
-    return false;
-#endif
 }
 
 // One test of the caching run, with the pair its validator is configured with.
