@@ -113,7 +113,11 @@ void ZOLSAX2SkippedEntityReader::doctypeDecl(const xercesc::DTDElementDecl& elem
     xercesc::SAX2XMLReaderImpl::doctypeDecl(elemDecl, publicId, systemId, hasIntSubset, hasExtSubset);
     subset.declared = hasExtSubset;
     subset.publicId.set(publicId);
-    subset.systemId.set(systemId);
+    // The reader manager drops every U+FFFF from a system identifier before it asks the
+    // resolver, so the request is recognised by the identifier without them.
+    subset.systemId.reset();
+    if (systemId != nullptr)
+        xercesc::XMLString::removeChar(systemId, 0xFFFF, subset.systemId);
     // Parameter entities of the internal subset are resolved before the external subset.
     subset.expected = hasExtSubset && !hasIntSubset;
 }
