@@ -59,14 +59,13 @@ class Gate {
 public:
     enum State { PENDING, RUNNING, SOUND, UNSOUND };
 
-    // Loads the schemas with validator, unless another thread did or does; true when this
-    // call ran the load.
-    bool resolve(ZOLSAX2Validator& validator)
+    // Loads the schemas with validator, unless another thread did or does.
+    void resolve(ZOLSAX2Validator& validator)
     {
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (state != PENDING)
-                return false;
+                return;
             state = RUNNING;
         }
         const bool sound = validator.loadSchemas();
@@ -75,7 +74,6 @@ public:
             state = sound ? SOUND : UNSOUND;
         }
         resolved.notify_all();
-        return true;
     }
     // The outcome, once some thread has resolved the gate.
     State wait()

@@ -45,36 +45,25 @@ inline std::string mask(std::string text)
 {
     for (std::size_t at = text.find(examples); at != std::string::npos; at = text.find(examples, at))
         text.replace(at, examples.size(), "examples");
-    // A count row's " MS.mmm RATE.rr  ": blanks, digits, '.', three digits, blanks, digits,
-    // '.', two digits, two blanks.
-    const auto skip = [&](std::size_t at, bool digits) {
-        while (at < text.size() && (digits ? std::isdigit(static_cast<unsigned char>(text[at])) != 0 : text[at] == ' '))
-            ++at;
-        return at;
-    };
-    const auto timingEnd = [&](std::size_t at) -> std::size_t {
-        for (int fraction : {3, 2}) {
-            const std::size_t blanks = skip(at, false);
-            const std::size_t whole = skip(blanks, true);
-            if (blanks == at || whole == blanks || whole >= text.size() || text[whole] != '.')
-                return std::string::npos;
-            at = skip(whole + 1, true);
-            if (at - whole - 1 != static_cast<std::size_t>(fraction))
-                return std::string::npos;
+    // A count row's time and rate, "%11.3f %9.2f  " after 41 columns of counts; in the
+    // pattern, d stands for a digit or a blank.
+    static const std::string timing = " ddddddd.ddd dddddd.dd  ";
+    const auto isTiming = [&](std::size_t at) {
+        for (std::size_t i = 0; i < timing.size(); ++i) {
+            const char c = at + i < text.size() ? text[at + i] : '\n';
+            const bool digit = c == ' ' || std::isdigit(static_cast<unsigned char>(c)) != 0;
+            if (timing[i] == 'd' ? !digit : c != timing[i])
+                return false;
         }
-        return text.compare(at, 2, "  ") == 0 ? at + 2 : std::string::npos;
+        return true;
     };
-    std::string masked;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text[at] == ' ' ? timingEnd(at) : std::string::npos;
-        if (end == std::string::npos) {
-            masked += text[at++];
-        } else {
-            masked += "  TIME  RATE  ";
-            at = end;
-        }
-    }
-    return masked;
+    std::size_t line = 0;
+    do {
+        if (isTiming(line + 41))
+            text.replace(line + 41, timing.size(), "  TIME  RATE  ");
+        line = text.find('\n', line);
+    } while (line++ != std::string::npos);
+    return text;
 }
 
 struct Result {

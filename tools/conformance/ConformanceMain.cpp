@@ -22,11 +22,8 @@ constexpr int SKIPPED = 77;
 
 int usage()
 {
-    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update] [--caching [--provisional]] "
-                 "[--suite DIR] "
-                 "[--expected FILE] "
-                 "[--show ID]\n"
-                 "                   [--skipped-entities] [--files LIST]\n"
+    std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update] [--caching [--provisional]]\n"
+                 "                   [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]\n"
                  "  xml, schema      run that suite against its list of known differences\n"
                  "  skipped          parse every XML suite document without and with a skipped-entity\n"
                  "                   callback and compare everything the parser gives\n"
