@@ -44,10 +44,14 @@ function pointers, as UTF-8. It validates documents against XML Schemas and
 reports every problem through a six-message catalogue.
 .
 This package holds the shared libraries libZOLSAX2Parser and libZOLStd.")
-# dpkg's ldconfig trigger updates the linker cache. (CPack's default maintainer scripts call
-# ldconfig as well, which lintian notes; empty scripts of our own to stop that, it notes too.)
+# dpkg's ldconfig trigger updates the linker cache. CPack would add maintainer scripts that
+# call ldconfig as well, and a postrm keeps a removed package listed until it is purged;
+# naming scripts that do not exist among the control files leaves them out.
 file(WRITE ${PROJECT_BINARY_DIR}/debian/runtime/triggers "activate-noawait ldconfig\n")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/debian/runtime/triggers)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_BINARY_DIR}/debian/runtime/triggers
+    ${PROJECT_BINARY_DIR}/debian/runtime/none/postinst
+    ${PROJECT_BINARY_DIR}/debian/runtime/none/postrm)
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME lib${PROJECT_NAME}-dev)
 string(TOLOWER "${CPACK_DEBIAN_DEV_PACKAGE_NAME}" CPACK_DEBIAN_DEV_PACKAGE_NAME)

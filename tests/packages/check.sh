@@ -25,6 +25,10 @@ for deb in $debs; do
         fail "$package does not hold the expected files (expected first, found second)"
     lintian --fail-on error --suppress-tags initial-upload-closes-no-bugs "$deb" ||
         fail "lintian reports errors on $package"
+    # A postrm would keep a removed package listed (state rc) until it is purged.
+    if dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq '(^|/)post(inst|rm)$'; then
+        fail "$package has maintainer scripts"
+    fi
     if [ "$(dpkg-deb -f "$deb" Section)" = libs ]; then
         dpkg-deb -I "$deb" triggers | grep -qx 'activate-noawait ldconfig' || fail "$package has no ldconfig trigger"
     fi
