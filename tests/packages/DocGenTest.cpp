@@ -30,6 +30,9 @@ Inputs:
   -q, --quiet           say less,
                         much less
   --as text|json        the output format
+  --style STYLE         plain (the default); rich: with colours; bare:
+                        nothing
+  --jobs N              work on N files at once
 
 Trailing prose without a title.
 
@@ -86,10 +89,12 @@ int optionLines(const std::string& text)
 
 TEST(HelpDocument, ReadsCommandsOptionsAndSections)
 {
-    EXPECT_EQ("t COMMAND [OPTIONS] [FILE...]/4/c:run=run each file(2):--quiet/c:show=show each ID(1):--as"
-              "/o:-q=say less, much less/o:--as text|json=the output format"
-              "/s:Diagnostics2/s:Exit status#2/s:Examples#1",
-              trace(HelpDocument::parse(FULL, commandHelp)));
+    EXPECT_EQ(
+        "t COMMAND [OPTIONS] [FILE...]/4/c:run=run each file(2):--quiet/c:show=show each ID(1):--as"
+        "/o:-q=say less, much less/o:--as text|json=the output format"
+        "/o:--style STYLE=plain (the default); rich: with colours; bare: nothing/o:--jobs N=work on N files at once"
+        "/s:Diagnostics2/s:Exit status#2/s:Examples#1",
+        trace(HelpDocument::parse(FULL, commandHelp)));
 }
 
 TEST(HelpDocument, ReadsEveryCommandAndOptionOfTheTool)
@@ -165,6 +170,12 @@ say less, much less
 .TP
 \fB\-\-as\fR text|json
 the output format
+.TP
+\fB\-\-style\fR \fISTYLE\fR
+plain (the default); rich: with colours; bare: nothing
+.TP
+\fB\-\-jobs\fR \fIN\fR
+work on N files at once
 .SH DIAGNOSTICS
 Diagnostics (all commands): one line each,
 .PP
@@ -189,9 +200,14 @@ t run x
 TEST(BashCompletion, OffersTheFixedValuesOfAnArgument)
 {
     const std::string script = BashCompletion::write(HelpDocument::parse(FULL, commandHelp));
-    EXPECT_NE(std::string::npos, script.find("--as) COMPREPLY=($(compgen -W 'json text' -- \"$cur\")); return ;;"))
-        << script;
-    EXPECT_NE(std::string::npos, script.find("compgen -W 'run show'")) << script;
+    const char* const cases[] = {
+        "--as) COMPREPLY=($(compgen -W 'json text' -- \"$cur\")); return ;;",
+        "--style) COMPREPLY=($(compgen -W 'bare plain rich' -- \"$cur\")); return ;;",
+        "--jobs) :; return ;;",
+        "compgen -W 'run show'",
+    };
+    for (const char* expected : cases)
+        EXPECT_NE(std::string::npos, script.find(expected)) << expected << " in\n" << script;
 }
 
 } // namespace

@@ -25,22 +25,58 @@ std::string joined(const std::set<std::string>& words, const std::string& separa
     return out;
 }
 
-// What completes one argument: fixed words, file names, or nothing.
-std::string completionOf(const std::string& argument)
+// The values an option's text lists, one a clause: "text (the default); json: one object
+// a line; sarif: ...". Empty unless every clause starts with a lowercase word followed by
+// ':' or " (".
+std::set<std::string> listedValues(const std::string& text)
+{
+    std::set<std::string> values;
+    std::size_t start = 0;
+    do {
+        const std::size_t end = text.find_first_of(" :", start);
+        const std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+        const bool lower = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+            return std::islower(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) ||
+                   c == '-';
+        });
+        if (!lower || end == std::string::npos || (text[end] != ':' && text.compare(end, 2, " (") != 0))
+            return {};
+        values.insert(word);
+        start = text.find("; ", end);
+        start = start == std::string::npos ? start : start + 2;
+    } while (start != std::string::npos);
+    return values.size() > 1 ? values : std::set<std::string>{};
+}
+
+// The words of an argument written as words joined by '|' (text|json).
+std::set<std::string> alternatives(const std::string& argument)
 {
     std::set<std::string> words;
     std::size_t start = 0;
     for (std::size_t bar; (bar = argument.find('|', start)) != std::string::npos; start = bar + 1)
         words.insert(argument.substr(start, bar - start));
     words.insert(argument.substr(start));
-    const bool fixed = words.size() > 1 && std::all_of(words.begin(), words.end(), [](const std::string& word) {
-                           return isPlain(word) && !std::isupper(static_cast<unsigned char>(word[0]));
-                       });
-    if (fixed)
+    const bool plain = std::all_of(words.begin(), words.end(), [](const std::string& word) {
+        return isPlain(word) && !std::isupper(static_cast<unsigned char>(word[0]));
+    });
+    return words.size() > 1 && plain ? words : std::set<std::string>{};
+}
+
+// What completes an option's argument: fixed words, file names for an argument that names
+// a file, or nothing.
+std::string completionOf(const HelpDocument::Option& option, std::size_t index)
+{
+    const std::string& argument = option.arguments[index];
+    std::set<std::string> words = alternatives(argument);
+    if (words.empty() && option.arguments.size() == 1)
+        words = listedValues(option.text);
+    if (!words.empty())
         return "COMPREPLY=($(compgen -W '" + joined(words, " ") + "' -- \"$cur\"))";
-    if (argument == "N" || argument.find("NAMESPACE") != std::string::npos || argument == "ID")
-        return ":";
-    return "_filedir";
+    for (const char* file : {"FILE", "LIST", "LOCATION", "PATH", "DIR", "CATALOG"}) {
+        if (argument.find(file) != std::string::npos)
+            return "_filedir";
+    }
+    return ":";
 }
 
 std::vector<HelpDocument::Option> allOptions(const HelpDocument& help)
@@ -77,8 +113,7 @@ std::string BashCompletion::argumentCases(const HelpDocument& help)
             continue;
         skips += "        " + names(option) + ") ((i += " + std::to_string(count) + ")) ;;\n";
         for (std::size_t i = 0; i < count; ++i)
-            byDistance[i + 1] +=
-                "        " + names(option) + ") " + completionOf(option.arguments[i]) + "; return ;;\n";
+            byDistance[i + 1] += "        " + names(option) + ") " + completionOf(option, i) + "; return ;;\n";
     }
     std::string out = "    local command='' ended='' i\n    for ((i = 1; i < cword; i++)); do\n";
     out += "        [[ -n $ended ]] && continue\n        case ${words[i]} in\n        --) ended=1 ;;\n";

@@ -8,8 +8,10 @@
 namespace zolsax2 {
 
 // zolsax2's bash completion, from the help texts: the commands, each command's options,
-// the fixed values of an option whose argument lists them (text|json), file names for
-// arguments and inputs, nothing for free arguments (N, NAMESPACE). Needs bash-completion.
+// the fixed values of an option (an argument written text|json, or a text that lists them
+// as "text (the default); json: ..."), file names for inputs and for arguments named FILE,
+// LIST, LOCATION, PATH, DIR or CATALOG, nothing for other arguments (N, NAMESPACE).
+// Needs bash-completion.
 class BashCompletion {
 public:
     // The whole script, to be sourced by bash-completion.
