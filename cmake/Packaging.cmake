@@ -11,6 +11,11 @@ if(TARGET zolsax2 AND CMAKE_INSTALL_FULL_LIBDIR IN_LIST zolsax2_system_libdirs)
     set_target_properties(zolsax2 PROPERTIES INSTALL_RPATH "")
 endif()
 
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    message(STATUS "Debian packages of this build install under ${CMAKE_INSTALL_PREFIX}; "
+                   "configure with -DCMAKE_INSTALL_PREFIX=/usr for packages that follow Debian's layout")
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zolsax2parser)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
