@@ -24,7 +24,9 @@ public:
     public:
         // A message with its identifier, its text and its severity name; builds the code.
         MessageInstance(const ZOLString& id, const ZOLString& text, const ZOLString& severity);
+        // A copy of other.
         MessageInstance(const MessageInstance& other);
+        // Copies other into this one.
         MessageInstance& operator=(const MessageInstance& other);
         ~MessageInstance() override;
         // The text as written; placeholders are not substituted.
@@ -44,7 +46,9 @@ public:
     public:
         // A message with its identifier, its text and its severity name; builds the code.
         MessageInstance_String(const ZOLString& id, const ZOLString& text, const ZOLString& severity);
+        // A copy of other.
         MessageInstance_String(const MessageInstance_String& other);
+        // Copies other into this one.
         MessageInstance_String& operator=(const MessageInstance_String& other);
         ~MessageInstance_String() override;
         // The text with {0} replaced.
@@ -64,7 +68,9 @@ public:
     public:
         // A message with its identifier, its text and its severity name; builds the code.
         MessageInstance_String_String(const ZOLString& id, const ZOLString& text, const ZOLString& severity);
+        // A copy of other.
         MessageInstance_String_String(const MessageInstance_String_String& other);
+        // Copies other into this one.
         MessageInstance_String_String& operator=(const MessageInstance_String_String& other);
         ~MessageInstance_String_String() override;
         // The text with {0} and {1} replaced.
@@ -84,7 +90,9 @@ public:
     public:
         // A message with its identifier, its text and its severity name; builds the code.
         MessageInstance_String_String_String(const ZOLString& id, const ZOLString& text, const ZOLString& severity);
+        // A copy of other.
         MessageInstance_String_String_String(const MessageInstance_String_String_String& other);
+        // Copies other into this one.
         MessageInstance_String_String_String& operator=(const MessageInstance_String_String_String& other);
         ~MessageInstance_String_String_String() override;
         // The text with {0}, {1} and {2} replaced.
@@ -116,6 +124,7 @@ public:
     ZSAX();
     // Copies share everything: all state is static.
     ZSAX(const ZSAX& other);
+    // Copies other into this one.
     ZSAX& operator=(const ZSAX& other);
 
     // The six messages in identifier order, then a null pointer.

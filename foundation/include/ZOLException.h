@@ -10,7 +10,9 @@ class ZOLSTD_API ZOLException {
 public:
     // An exception carrying the whole message.
     explicit ZOLException(const ZOLString& message);
+    // A copy of other.
     ZOLException(const ZOLException& other);
+    // Copies other into this one.
     ZOLException& operator=(const ZOLException& other);
     virtual ~ZOLException();
 

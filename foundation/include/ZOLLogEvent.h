@@ -20,7 +20,9 @@ public:
 
     // A record; detail is free text that this suite leaves empty.
     ZOLLogEvent(const ZOLString& text, const ZOLString& code, int level, const ZOLString& detail);
+    // A copy of other.
     ZOLLogEvent(const ZOLLogEvent& other);
+    // Copies other into this one.
     ZOLLogEvent& operator=(const ZOLLogEvent& other);
     virtual ~ZOLLogEvent();
 

@@ -12,7 +12,9 @@ public:
     // A location; line and column count from 1, 0 when unknown. reportedLevel is a
     // ZOLLogEvent::Level.
     ZOLLogLocation(const ZOLString& systemId, long line, long column, int reportedLevel);
+    // A copy of other.
     ZOLLogLocation(const ZOLLogLocation& other);
+    // Copies other into this one.
     ZOLLogLocation& operator=(const ZOLLogLocation& other);
     virtual ~ZOLLogLocation();
 

@@ -15,6 +15,7 @@ public:
     ZOLMessageLiteral(const ZOLString& id, const ZOLString& text, const ZOLString& severity);
     // Copies carry the level and the message code.
     ZOLMessageLiteral(const ZOLMessageLiteral& other);
+    // Copies other into this one.
     ZOLMessageLiteral& operator=(const ZOLMessageLiteral& other);
     ~ZOLMessageLiteral() override;
 
@@ -24,7 +25,9 @@ public:
     const ZOLString& getMessageCode() const noexcept { return messageCode; }
 
 protected:
+    // The severity level (ZOLLogEvent::Level).
     int level;
+    // The message code, such as ZSAX_F0005.
     ZOLString messageCode;
 };
 

@@ -18,7 +18,9 @@ public:
 
     // A literal with its identifier and its text with placeholders.
     ZOLParameterizedTextLiteral(const ZOLString& id, const ZOLString& text);
+    // A copy of other.
     ZOLParameterizedTextLiteral(const ZOLParameterizedTextLiteral& other);
+    // Copies other into this one.
     ZOLParameterizedTextLiteral& operator=(const ZOLParameterizedTextLiteral& other);
     ~ZOLParameterizedTextLiteral() override;
 

@@ -72,7 +72,9 @@ public:
     bool operator==(const ZOLString& other) const noexcept;
     // Byte-wise equality with narrow text (a null pointer equals the empty string).
     bool operator==(const char* text) const noexcept;
+    // Byte-wise inequality of the narrow texts.
     bool operator!=(const ZOLString& other) const noexcept { return !(*this == other); }
+    // Byte-wise inequality with narrow text (a null pointer equals the empty string).
     bool operator!=(const char* text) const noexcept { return !(*this == text); }
 
 private:

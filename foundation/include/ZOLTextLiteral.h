@@ -12,7 +12,9 @@ class ZOLSTD_API ZOLTextLiteral {
 public:
     // A literal with its identifier and its text.
     ZOLTextLiteral(const ZOLString& id, const ZOLString& text);
+    // A copy of other.
     ZOLTextLiteral(const ZOLTextLiteral& other);
+    // Copies other into this one.
     ZOLTextLiteral& operator=(const ZOLTextLiteral& other);
     virtual ~ZOLTextLiteral();
 
@@ -25,7 +27,9 @@ public:
     const ZOLString& getText() const noexcept { return text; }
 
 protected:
+    // The identifier, such as "5".
     ZOLString id;
+    // The text, with its {0} placeholders when it has any.
     ZOLString text;
 };
 
