@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iostream>
 #include <fcntl.h>
 #include <set>
 #include <spawn.h>
@@ -27,6 +28,13 @@ const std::string catalogDir = ZOLSAX2_CATALOG_DIR;
 // The identifiers a catalog names and the catalog files it chains to, read from its
 // attributes: what resolve is compared on.
 struct CatalogNames {
+    // A delegate entry: the file it is in, its start string, the catalog it names.
+    struct Delegate {
+        std::string file;
+        std::string prefix;
+        std::string catalog;
+    };
+    std::vector<Delegate> delegates;
     std::set<std::string> files;
     std::vector<std::string> pending;
     std::set<std::string> ids;
@@ -40,6 +48,11 @@ struct CatalogNames {
             const std::string value = a[1];
             if (name == "catalog") {
                 names.add(value);
+                const char* prefix = attribute(attributes, "publicIdStartString");
+                prefix = prefix != nullptr ? prefix : attribute(attributes, "systemIdStartString");
+                prefix = prefix != nullptr ? prefix : attribute(attributes, "uriStartString");
+                if (prefix != nullptr)
+                    names.delegates.push_back({names.current, prefix, value});
             } else if (name == "publicId" || name == "systemId" || name == "name" || name == "publicIdStartString" ||
                        name == "systemIdStartString" || name == "uriStartString") {
                 names.ids.insert(value);
@@ -48,6 +61,33 @@ struct CatalogNames {
                     names.ids.insert(value + (value.back() == '/' ? "" : "/") + "example.dtd");
             }
         }
+    }
+
+    static const char* attribute(const char** attributes, const std::string& name)
+    {
+        for (const char** a = attributes; *a != nullptr; a += 2) {
+            if (name == a[0])
+                return a[1];
+        }
+        return nullptr;
+    }
+
+    // True when one file has delegate entries to different catalogs for id, a shorter
+    // start string before a longer one: xmlcatalog then tries the delegated catalogs in
+    // the order of the entries, where the OASIS standard says the longest match first.
+    bool delegationOrderMatters(const std::string& id) const
+    {
+        for (std::size_t i = 0; i < delegates.size(); ++i) {
+            for (std::size_t j = i + 1; j < delegates.size(); ++j) {
+                const Delegate& first = delegates[i];
+                const Delegate& later = delegates[j];
+                if (first.file == later.file && first.catalog != later.catalog &&
+                    id.compare(0, first.prefix.size(), first.prefix) == 0 &&
+                    id.compare(0, later.prefix.size(), later.prefix) == 0 && first.prefix.size() < later.prefix.size())
+                    return true;
+            }
+        }
+        return false;
     }
 
     // A catalog file named by a path or a file: URL, relative to the current one.
@@ -131,7 +171,8 @@ bool hasXmlcatalog()
 
 // The ids on which resolve and xmlcatalog differ, as "ID: resolve | xmlcatalog". Misses
 // count as equal whatever either prints after "No entry for".
-std::string differences(const std::string& catalog, const std::vector<std::string>& ids)
+std::string differences(const std::string& catalog, const std::vector<std::string>& ids,
+                        const CatalogNames* delegationOrderAllowed = nullptr)
 {
     const Result ours = runTool(with({"resolve", "--catalog", catalog, "--"}, ids));
     std::vector<std::string> lines;
@@ -142,8 +183,16 @@ std::string differences(const std::string& catalog, const std::vector<std::strin
     for (std::size_t i = 0; i < ids.size(); ++i) {
         const std::string mine = i < lines.size() ? lines[i] : "<missing>";
         const bool bothMiss = mine.rfind("No entry for", 0) == 0 && theirs[i].rfind("No entry for", 0) == 0;
-        if (!bothMiss && mine != theirs[i])
-            diff += ids[i] + ": " + mine + " | " + theirs[i] + "\n";
+        if (bothMiss || mine == theirs[i])
+            continue;
+        // Where the order of delegation decides, the answer must be a file that is there.
+        const std::string path = mine.compare(0, 7, "file://") == 0 ? mine.substr(7) : mine;
+        if (delegationOrderAllowed != nullptr && delegationOrderAllowed->delegationOrderMatters(ids[i]) &&
+            access(path.c_str(), R_OK) == 0) {
+            std::cout << "delegation order: " << ids[i] << ": " << mine << " | " << theirs[i] << "\n";
+            continue;
+        }
+        diff += ids[i] + ": " + mine + " | " + theirs[i] + "\n";
     }
     return diff + ours.err;
 }
@@ -162,7 +211,10 @@ TEST(ToolResolve, AgreesWithXmlcatalogOnDebiansCatalogs)
     // Every file the packages install is reached, and they name many identifiers.
     EXPECT_GT(names.files.size(), 5u);
     EXPECT_GT(ids.size(), 500u);
-    EXPECT_EQ(differences("/etc/xml/catalog", ids), "");
+    // Debian's catalogs delegate a few SVG identifiers both by a short and by a long start
+    // string, the short one first: those may differ, each answer a file that is there.
+    std::cout << ids.size() << " identifiers of " << names.files.size() << " catalog files compared\n";
+    EXPECT_EQ(differences("/etc/xml/catalog", ids, &names), "");
 }
 
 TEST(ToolResolve, AgreesWithXmlcatalogOnTheTestCatalog)
@@ -179,7 +231,7 @@ TEST(ToolResolve, AgreesWithXmlcatalogOnTheTestCatalog)
     names.ids.erase("-//Delegated//DTD Long Name//EN");
     // Known difference: xmlcatalog skips delegatePublic entries under prefer="system" also
     // when no system identifier is given; the standard applies them then.
-    names.ids.erase("-//System Delegated//");
+    names.ids.erase("-//System Delegated//DTD X//EN");
     const std::vector<std::string> ids(names.ids.begin(), names.ids.end());
     EXPECT_GT(ids.size(), 20u);
     EXPECT_EQ(differences(catalogDir + "/catalog.xml", ids), "");
