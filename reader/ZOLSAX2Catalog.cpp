@@ -2,6 +2,7 @@
 
 #include "ZOLSAX2CatalogFile.h"
 #include "ZOLSAX2CatalogIdentifiers.h"
+#include "ZOLSAX2CatalogReader.h"
 
 #include <algorithm>
 #include <map>
@@ -221,13 +222,13 @@ void ZOLSAX2Catalog::load(const ZOLString* fileArray, std::size_t count, ZOLLog*
 {
     // Files are read once each, named by their local path, in the order they are first named.
     std::map<std::string, std::size_t> known;
+    ZOLSAX2CatalogReader reader(*log);
     const auto indexOf = [&](const std::string& uri) {
         const std::string path = Ids::localPath(uri);
         const auto [at, added] = known.emplace(path.empty() ? uri : path, files->files.size());
         if (added) {
-            files->files.emplace_back();
-            files->files.back().read(uri, *log);
-            files->readCount += files->files.back().getEntries().empty() ? 0 : 1;
+            files->files.emplace_back(uri);
+            files->readCount += reader.read(files->files.back()) ? 1 : 0;
         }
         return at->second;
     };

@@ -3,14 +3,13 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
-
-class ZOLLog;
 
 // The entries of one OASIS catalog file, in document order, with the groups' prefer and
 // xml:base settings applied: identifiers normalised, uri, rewritePrefix and catalog values
 // made absolute against their base. Read with the library's own parser, from the local file
-// system only. Internal to the library.
+// system only by ZOLSAX2CatalogReader. Internal to the library.
 class ZOLSAX2CatalogFile {
 public:
     // One entry.
@@ -41,11 +40,10 @@ public:
     };
     static constexpr std::size_t NO_LINK = static_cast<std::size_t>(-1);
 
-    // Reads the catalog at uri (a path or a file: URL). False, with a warning in log, when
-    // it cannot be read, is not well-formed or is not a catalog; it then has no entries.
-    bool read(const std::string& uri, ZOLLog& log);
+    // A file read from uri (a path or a file: URL), with no entries yet.
+    explicit ZOLSAX2CatalogFile(std::string uri) : uri(std::move(uri)) {}
 
-    // The location the file was read from, as given.
+    // The location the file is read from, as given.
     const std::string& getUri() const noexcept { return uri; }
     // Its entries, in document order.
     std::vector<Entry>& getEntries() noexcept { return entries; }

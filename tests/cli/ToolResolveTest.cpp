@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <iostream>
 #include <fcntl.h>
+#include <iostream>
 #include <set>
 #include <spawn.h>
 #include <sys/wait.h>

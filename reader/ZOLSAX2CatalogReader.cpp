@@ -1,5 +1,6 @@
-#include "ZOLSAX2CatalogFile.h"
+#include "ZOLSAX2CatalogReader.h"
 
+#include "ZOLSAX2CatalogFile.h"
 #include "ZOLSAX2CatalogIdentifiers.h"
 
 #include <ZOLException.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -49,7 +51,10 @@ const EntryKind entryKinds[] = {
 // Passes the reader's records on as warnings: a catalog never fails anything.
 class WarningLog : public ZOLLog {
 public:
-    WarningLog(ZOLLog& target, const std::string& path) : target(target), path(path) {}
+    explicit WarningLog(ZOLLog& target) : target(target) {}
+
+    // The file whose records follow.
+    void setPath(const std::string& file) { path = file; }
 
     void logEvent(const ZOLLogEvent& event) override
     {
@@ -206,34 +211,54 @@ void endElement(void* userData, const char*)
 
 } // namespace
 
-bool ZOLSAX2CatalogFile::read(const std::string& location, ZOLLog& log)
+struct ZOLSAX2CatalogReader::State {
+    explicit State(ZOLLog& log)
+        : log(log), warnings(log), parser(&reading, &warnings, startElement, endElement, nullptr, nullptr)
+    {
+        reading.log = &log;
+        reading.parser = &parser;
+        // Secure processing: a catalog may name no external entity, so none is ever fetched.
+        parser.setSecureProcessing(true);
+    }
+
+    ZOLLog& log;
+    WarningLog warnings;
+    Reading reading;
+    ZOLSAX2Parser parser;
+};
+
+ZOLSAX2CatalogReader::ZOLSAX2CatalogReader(ZOLLog& log) : state(std::make_unique<State>(log)) {}
+
+ZOLSAX2CatalogReader::~ZOLSAX2CatalogReader() = default;
+
+bool ZOLSAX2CatalogReader::read(ZOLSAX2CatalogFile& file)
 {
-    uri = location;
+    const std::string& location = file.getUri();
+    std::vector<Entry>& entries = file.getEntries();
     entries.clear();
     const std::string path = Ids::localPath(location);
     const auto warn = [&](const std::string& text) {
         const ZOLLogLocation where(location.c_str(), 0, 0, ZOLLogEvent::LEVEL_WARNING);
-        ZSAX::SAX_PARSE_ERROR.logAt(log, where, "0", "0", ("catalog '" + location + "' " + text).c_str());
+        ZSAX::SAX_PARSE_ERROR.logAt(state->log, where, "0", "0", ("catalog '" + location + "' " + text).c_str());
         return false;
     };
     if (path.empty())
         return warn("not read: catalogs are read from local files only");
     // The system's reason for a file that cannot be opened says more than the reader's.
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    std::FILE* opened = std::fopen(path.c_str(), "rb");
+    if (opened == nullptr)
         return warn(std::string("not read: ") + std::strerror(errno));
-    std::fclose(file);
-    WarningLog warnings(log, location);
-    Reading reading;
-    reading.log = &log;
+    std::fclose(opened);
+    Reading& reading = state->reading;
     reading.path = location;
     reading.entries = &entries;
-    ZOLSAX2Parser parser(&reading, &warnings, startElement, endElement, nullptr, nullptr);
-    reading.parser = &parser;
-    // Secure processing: a catalog may name no external entity, so none is ever fetched.
-    parser.setSecureProcessing(true);
+    reading.scopes.clear();
+    reading.sawRoot = false;
+    reading.isCatalog = false;
+    reading.rootName.clear();
+    state->warnings.setPath(location);
     try {
-        parser.parseFile(ZOLFile(path.c_str()));
+        state->parser.parseFile(ZOLFile(path.c_str()));
     } catch (const ZOLException&) {
         entries.clear();
         return warn("ignored: it could not be parsed");
