@@ -52,7 +52,8 @@ public:
     static ZOLString conventionalFiles(const char* xmlCatalogFiles);
 
     // Reads the catalog files named in fileList, separated by blanks (as XML_CATALOG_FILES
-    // lists them), in order. Warnings go to log (required; used only during construction).
+    // lists them), in order. Warnings go to log, which is used only during construction
+    // (null: they are dropped).
     ZOLSAX2Catalog(const ZOLString& fileList, ZOLLog* log);
     // Reads the catalog files of files, an array of count paths or file: URLs, in order.
     ZOLSAX2Catalog(const ZOLString* files, std::size_t count, ZOLLog* log);

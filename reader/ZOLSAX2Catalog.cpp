@@ -4,6 +4,8 @@
 #include "ZOLSAX2CatalogIdentifiers.h"
 #include "ZOLSAX2CatalogReader.h"
 
+#include <ZOLLog.h>
+
 #include <algorithm>
 #include <map>
 #include <string>
@@ -32,6 +34,12 @@ bool endsWith(const std::string& text, const std::string& suffix)
 {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
+
+// Where the warnings of a catalog made without a log go.
+class DiscardingLog : public ZOLLog {
+public:
+    void logEvent(const ZOLLogEvent&) override {}
+};
 
 // A request in the normalised form entries are compared with.
 struct Request {
@@ -220,6 +228,9 @@ ZOLSAX2Catalog::~ZOLSAX2Catalog()
 
 void ZOLSAX2Catalog::load(const ZOLString* fileArray, std::size_t count, ZOLLog* log)
 {
+    DiscardingLog discarding;
+    if (log == nullptr)
+        log = &discarding;
     // Files are read once each, named by their local path, in the order they are first named.
     std::map<std::string, std::size_t> known;
     ZOLSAX2CatalogReader reader(*log);
@@ -252,12 +263,12 @@ ZOLString ZOLSAX2Catalog::resolveExternal(const ZOLString& publicId, const ZOLSt
 {
     Request request{Ids::normalizePublic(publicId.chars()), systemId.chars(), ""};
     if (Ids::isPublicIdUrn(request.publicId))
-        request.publicId = Ids::unwrapUrn(request.publicId);
+        request.publicId = Ids::normalizePublic(Ids::unwrapUrn(request.publicId));
     // A system identifier that is a public identifier URN stands for that public identifier;
     // when it contradicts the public identifier given, it is dropped and the latter kept.
     if (Ids::isPublicIdUrn(request.systemId)) {
         if (request.publicId.empty())
-            request.publicId = Ids::unwrapUrn(request.systemId);
+            request.publicId = Ids::normalizePublic(Ids::unwrapUrn(request.systemId));
         request.systemId.clear();
     }
     request.systemId = Ids::normalizeSystem(request.systemId);

@@ -164,16 +164,6 @@ bool ZOLSAX2CatalogIdentifiers::hasScheme(const std::string& text)
     return false;
 }
 
-bool ZOLSAX2CatalogIdentifiers::looksLikeUri(const std::string& text)
-{
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 && !mayStandInUri(byte))
-            return false;
-    }
-    return !text.empty();
-}
-
 std::string ZOLSAX2CatalogIdentifiers::resolveAgainst(const std::string& reference, const std::string& base)
 {
     if (base.empty() || hasScheme(reference))

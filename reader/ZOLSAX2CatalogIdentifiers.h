@@ -19,9 +19,6 @@ public:
     static std::string unwrapUrn(const std::string& urn);
     // True when text starts with a URI scheme and a colon (http:, file:, urn:).
     static bool hasScheme(const std::string& text);
-    // True when text has no character a URI may not hold, so that it is taken for a system
-    // identifier or URI rather than a public identifier.
-    static bool looksLikeUri(const std::string& text);
     // reference made absolute against base (a URL or a path; a relative base gives a
     // relative answer, as relative as the base): RFC 3986 reference resolution.
     static std::string resolveAgainst(const std::string& reference, const std::string& base);
