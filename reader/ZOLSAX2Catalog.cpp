@@ -24,6 +24,9 @@ enum Outcome { NO_MATCH, FOUND, FAILED };
 // Delegations within delegations beyond this end unanswered: catalogs that delegate to each
 // other must not loop.
 const int MAX_DELEGATIONS = 32;
+// nextCatalog chains are followed this deep (libxml2 stops at 50), so that a chain of
+// thousands of catalog files cannot exhaust the stack.
+const int MAX_CHAIN = 64;
 
 bool startsWith(const std::string& text, const std::string& prefix)
 {
@@ -71,7 +74,7 @@ struct ZOLSAX2Catalog::Files {
             return FAILED;
         Walk walk{std::vector<bool>(files.size(), false), delegations};
         for (const std::size_t file : list) {
-            const Outcome outcome = inFile(walk, file, request, result);
+            const Outcome outcome = inFile(walk, file, request, result, 0);
             if (outcome != NO_MATCH)
                 return outcome;
         }
@@ -79,9 +82,9 @@ struct ZOLSAX2Catalog::Files {
     }
 
     // One file's entries, then the files its nextCatalog entries name.
-    Outcome inFile(Walk& walk, std::size_t file, const Request& request, std::string& result) const
+    Outcome inFile(Walk& walk, std::size_t file, const Request& request, std::string& result, int chain) const
     {
-        if (walk.visited[file])
+        if (walk.visited[file] || chain > MAX_CHAIN)
             return NO_MATCH;
         walk.visited[file] = true;
         const std::vector<Entry>& entries = files[file].getEntries();
@@ -91,7 +94,7 @@ struct ZOLSAX2Catalog::Files {
             return outcome;
         for (const Entry& entry : entries) {
             if (entry.type == Entry::NEXT_CATALOG) {
-                const Outcome next = inFile(walk, entry.link, request, result);
+                const Outcome next = inFile(walk, entry.link, request, result, chain + 1);
                 if (next != NO_MATCH)
                     return next;
             }

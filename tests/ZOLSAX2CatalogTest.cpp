@@ -228,6 +228,28 @@ TEST(ZOLSAX2Catalog, CatalogsThatChainToThemselvesEnd)
     EXPECT_EQ(testsupport::render(log), "");
 }
 
+TEST(ZOLSAX2Catalog, LongChainsOfCatalogsEndWithoutExhaustingTheStack)
+{
+    ScratchDir scratch;
+    const int length = 2000;
+    for (int i = 0; i < length; ++i) {
+        const std::string entry = i + 1 < length ? "<nextCatalog catalog='c" + std::to_string(i + 1) + ".xml'/>"
+                                                 : "<system systemId='http://x/end.dtd' uri='end.dtd'/>";
+        scratch.write("c" + std::to_string(i) + ".xml",
+                      "<catalog xmlns='urn:oasis:names:tc:entity:xmlns:xml:catalog'>" + entry + "</catalog>");
+    }
+    scratch.write("near.xml", "<catalog xmlns='urn:oasis:names:tc:entity:xmlns:xml:catalog'>"
+                              "<nextCatalog catalog='c1990.xml'/></catalog>");
+    ZOLMemoryLog log;
+    const ZOLSAX2Catalog far(scratch.file("c0.xml").c_str(), &log);
+    EXPECT_EQ(far.fileCount(), static_cast<std::size_t>(length));
+    // The end lies beyond the chain the resolution follows; from near it is reached.
+    EXPECT_EQ(far.resolveExternal("", "http://x/end.dtd"), "");
+    const ZOLSAX2Catalog near(scratch.file("near.xml").c_str(), &log);
+    EXPECT_EQ(near.resolveExternal("", "http://x/end.dtd"), (scratch.file("end.dtd")).c_str());
+    EXPECT_EQ(testsupport::render(log), "");
+}
+
 TEST(ZOLSAX2Catalog, ConventionalFilesTakeTheVariableElseEtcXmlCatalog)
 {
     EXPECT_EQ(ZOLSAX2Catalog::conventionalFiles(nullptr), "/etc/xml/catalog");
