@@ -18,6 +18,8 @@
 #include <memory>
 #include <utility>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Entry = ZOLSAX2CatalogFile::Entry;
@@ -58,8 +60,18 @@ public:
 
     void logEvent(const ZOLLogEvent& event) override
     {
+        const ZOLLogLocation* located = event.getLocation();
         if (event.getCode() == ZSAX::SAX_PARSE_ERROR.getMessageCode()) {
-            target.logEvent(event);
+            if (located != nullptr && !located->getSystemId().isEmpty()) {
+                target.logEvent(event);
+                return;
+            }
+            // A problem the reader places in no entity belongs to the catalog file.
+            ZOLLogEvent placed(event);
+            placed.setLocation(ZOLLogLocation(path.c_str(), located == nullptr ? 0 : located->getLine(),
+                                              located == nullptr ? 0 : located->getColumn(),
+                                              located == nullptr ? event.getLevel() : located->getReportedLevel()));
+            target.logEvent(placed);
             return;
         }
         const ZOLLogLocation* where = event.getLocation();
@@ -245,6 +257,9 @@ bool ZOLSAX2CatalogReader::read(ZOLSAX2CatalogFile& file)
     if (path.empty())
         return warn("not read: catalogs are read from local files only");
     // The system's reason for a file that cannot be opened says more than the reader's.
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return warn(std::string("not read: ") + std::strerror(EISDIR));
     std::FILE* opened = std::fopen(path.c_str(), "rb");
     if (opened == nullptr)
         return warn(std::string("not read: ") + std::strerror(errno));
