@@ -26,6 +26,10 @@ show validate --schema urn:example:invoice $ex/purchase-order.xsd $ex/order-good
 show check tests/cli/data/skipped.xml
 show count $ex/order-good.xml $ex/order-bad.xml $ex/order-broken.xml
 show messages 5
+show resolve '-//OASIS//DTD DocBook XML V4.5//EN' http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd \
+    http://docbook.org/xml/5.0/rng/docbook.rng 'urn:publicid:-:W3C:DTD+XHTML+1.0+Transitional:EN' \
+    http://example.com/unknown.dtd
+show resolve --catalog tests/catalog/broken.xml --catalog tests/catalog/catalog.xml http://example.com/rewrite/a/b.dtd
 
 echo
 echo "\$ find $ex -name '*.xml' -print0 | sort -z | zolsax2 check -q -j 2 -0 --files-from -"

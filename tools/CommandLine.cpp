@@ -6,7 +6,7 @@ namespace zolsax2 {
 
 namespace {
 
-const std::vector<std::string> commands = {"events", "check", "validate", "count", "messages"};
+const std::vector<std::string> commands = {"events", "check", "validate", "count", "messages", "resolve"};
 
 // One option: its long and short spelling, how many arguments follow it and the commands
 // that take it (empty: every command).
@@ -32,6 +32,8 @@ const std::vector<Option> options = {
     {"--null", "-0", 0, fileCommands},
     {"--quiet", "-q", 0, batchCommands},
     {"--jobs", "-j", 1, batchCommands},
+    {"--catalog", "", 1, {"resolve"}},
+    {"--no-catalogs", "", 0, {"resolve"}},
 };
 
 bool isCommand(const std::string& word)
@@ -107,7 +109,9 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
     std::vector<std::pair<std::string, std::string>> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        // A public identifier such as -//OASIS//DTD DocBook XML V4.5//EN is no option.
+        const bool publicId = line.command == "resolve" && arg.compare(0, 2, "-/") == 0;
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || publicId) {
             if (!line.command.empty()) {
                 line.inputs.push_back(arg);
             } else if (isCommand(arg)) {
@@ -129,9 +133,10 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
         const std::string name = option->name;
         const std::string spelled =
             attached ? arg.substr(0, arg.find('=') == std::string::npos ? 2 : arg.find('=')) : arg;
-        // --schema may come twice, once without a namespace; checkSchemas() says.
+        // --schema may come twice, once without a namespace; checkSchemas() says. --catalog
+        // may come any number of times.
         if (std::any_of(given.begin(), given.end(), [&](const auto& g) { return g.first == name; }) &&
-            option->arguments > 0 && name != "--schema")
+            option->arguments > 0 && name != "--schema" && name != "--catalog")
             throw UsageError(spelled + " given twice");
         given.emplace_back(name, spelled);
         if (!attached && option->arguments > 0) {
@@ -158,6 +163,12 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
             line.nullSeparated = true;
         } else if (name == "--jobs") {
             line.jobs = parseJobs(spelled, value);
+        } else if (name == "--catalog") {
+            if (value.empty())
+                throw UsageError(spelled + " needs a file name");
+            line.catalogs.push_back(value);
+        } else if (name == "--no-catalogs") {
+            line.noCatalogs = true;
         } else if (name == "--files-from") {
             if (value.empty())
                 throw UsageError(spelled + " needs a file name");
@@ -182,6 +193,10 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
         throw UsageError(line.command + " needs at least one FILE or --files-from");
     if (line.command == "validate" && line.schemas.empty())
         throw UsageError("validate needs --schema NAMESPACE LOCATION");
+    if (line.command == "resolve" && line.inputs.empty())
+        throw UsageError("resolve needs at least one ID");
+    if (line.noCatalogs && !line.catalogs.empty())
+        throw UsageError("--catalog and --no-catalogs exclude each other");
     if (line.command == "messages" && line.inputs.size() > 1)
         throw UsageError("messages takes at most one ID");
     if (line.nullSeparated && line.filesFrom.empty())

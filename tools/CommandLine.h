@@ -22,7 +22,8 @@ public:
     // True when command takes option (its long name, such as "--secure").
     static bool accepts(const std::string& command, const std::string& option);
 
-    // "events", "check", "validate", "count", "messages"; empty with a bare --help/--version.
+    // "events", "check", "validate", "count", "messages", "resolve"; empty with a bare
+    // --help/--version.
     std::string command;
     // The FILE arguments in the order given; "-" is standard input.
     std::vector<std::string> inputs;
@@ -52,6 +53,10 @@ public:
     std::vector<Schema> schemas;
     // validate --follow-hints: also follow the documents' own schema hints.
     bool followHints = false;
+    // --catalog FILE, in the order given; --no-catalogs: no catalog at all. Neither: the
+    // catalogs of XML_CATALOG_FILES, else /etc/xml/catalog.
+    std::vector<std::string> catalogs;
+    bool noCatalogs = false;
 };
 
 } // namespace zolsax2

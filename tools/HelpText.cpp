@@ -73,6 +73,19 @@ identifier (5) or code (ZSAX_F0005).
      R"(  zolsax2 messages
   zolsax2 messages ZSAX_F0005
 )"},
+    {"resolve", "resolve ID...",
+     "print what each public identifier, system identifier\n"
+     "                        or URI resolves to through the XML catalogs",
+     R"(Prints what each ID resolves to through the OASIS XML catalogs, one line each:
+the URI an entry maps it to, as xmlcatalog prints it, or "No entry for
+PUBLIC ID" or "No entry for SYSTEM or URI ID". An ID with a blank or another
+character a URI cannot hold is a public identifier; any other is looked up
+as a system identifier, then as a URI. The catalogs are read from local
+files only; a catalog that cannot be read is a warning on standard error.
+)",
+     R"(  zolsax2 resolve '-//OASIS//DTD DocBook XML V4.5//EN'
+  zolsax2 resolve --catalog my-catalog.xml http://example.com/a.dtd
+)"},
 };
 
 // One option: its long name (for CommandLine::accepts), its help block and its group in
@@ -128,6 +141,15 @@ const std::vector<OptionHelp> optionHelp = {
      R"(  --follow-hints        also load the schemas that documents name in their
                         xsi:schemaLocation hints, for the namespaces the
                         named schemas do not cover
+)"},
+    {"--catalog", "Catalogs (resolve)",
+     R"(  --catalog FILE        use the OASIS XML catalog FILE (a path or a file:
+                        URL); give it again for more, consulted in order.
+                        Without it: the catalogs that XML_CATALOG_FILES
+                        lists (separated by blanks), else /etc/xml/catalog
+)"},
+    {"--no-catalogs", "Catalogs (resolve)",
+     R"(  --no-catalogs         use no catalog at all
 )"},
     {"--help", "Other",
      R"(  -h, --help            print this help (with a command: that command's) and
@@ -211,7 +233,8 @@ it or it could start a line:
 const char* const EXIT_STATUS = R"(Exit status:
   0  every input succeeded
   1  an input was not well-formed, not valid or not readable, or a schema
-     could not be used (or a message ID is unknown)
+     could not be used (or a message ID is unknown, or an ID of resolve has
+     no catalog entry)
   2  usage error: a malformed command line, or a --files-from LIST that
      cannot be read
 )";
@@ -220,6 +243,9 @@ const char* const ENVIRONMENT = R"(Environment:
   ZOLSAX2_HEAP=default  keep the C library's usual heap. Otherwise zolsax2
                         asks the system for huge pages for its heap, which
                         loads a large schema faster for a few MiB of memory.
+  XML_CATALOG_FILES     the catalogs to use without --catalog, separated by
+                        blanks (set and empty: none); /etc/xml/catalog when
+                        it is not set.
 )";
 
 const CommandHelp& findCommand(const std::string& name)

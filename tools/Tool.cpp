@@ -7,6 +7,7 @@
 #include "EventsCommand.h"
 #include "HelpText.h"
 #include "MessagesCommand.h"
+#include "ResolveCommand.h"
 #include "ValidateCommand.h"
 
 #include <ZOLException.h>
@@ -33,6 +34,8 @@ std::unique_ptr<Command> makeCommand(const CommandLine& line, std::istream& in, 
         return std::make_unique<ValidateCommand>(line, in, out, err, errIsTerminal);
     if (line.command == "count")
         return std::make_unique<CountCommand>(line, in, out, err, errIsTerminal);
+    if (line.command == "resolve")
+        return std::make_unique<ResolveCommand>(line, in, out, err, errIsTerminal);
     return std::make_unique<MessagesCommand>(line, in, out, err, errIsTerminal);
 }
 
