@@ -116,8 +116,6 @@ private:
     void parse(xercesc::InputSource* source);
     // Rebuilds a discarded reader and brings its secure settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
-    // Drops a reader that can no longer parse.
-    ZOLSAX2PARSER_LOCAL void discardReader();
 
     ZOLLog* log;
     ZOLSAX2ContentHandler* contentHandler;

@@ -132,13 +132,8 @@ private:
 
     // Rebuilds a discarded reader and brings its settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
-    // Drops a reader that can no longer parse.
-    ZOLSAX2PARSER_LOCAL void discardReader();
     // After a parse: the strict and secure answers' own checks; false when they fail.
     ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
-    // The configured locations in the form the current reader receives them.
-    ZOLSAX2PARSER_LOCAL const ZOLString& configuredLocation() const;
-    ZOLSAX2PARSER_LOCAL const ZOLString& configuredNoNamespaceLocation() const;
 
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;

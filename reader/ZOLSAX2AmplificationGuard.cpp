@@ -1,7 +1,7 @@
 #include "ZOLSAX2AmplificationGuard.h"
 
-#include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2FlagScope.h"
+#include "ZOLSAX2LongToString.h"
 
 #include <ZOLLog.h>
 #include <ZOLLogEvent.h>
