@@ -117,7 +117,8 @@ public:
     // Meant for schemas already found sound, for instance by another validator's
     // loadSchemas() with checking on. A change drops a cached grammar.
     void setSchemaFullChecking(bool on);
-    // The amplification limit of secure processing, for later validations: the answer is
+    // The amplification limit of secure processing, for later validations (called from the
+    // log, from the next validation on): the answer is
     // false, with a SAX_PARSE_ERROR record at the position reached, once the text the
     // document's internal entities and defaulted attributes (of its DTD or the schema)
     // produce, added to the bytes read from the document, reaches activationBytes and
