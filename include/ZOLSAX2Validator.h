@@ -133,8 +133,9 @@ private:
 
     // Rebuilds a discarded reader and brings its settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
-    // After a parse: the strict and secure answers' own checks; false when they fail.
-    ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
+    // After a parse of the document at path: the strict and secure answers' own checks;
+    // false when they fail.
+    ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas(const ZOLString& path);
 
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;

@@ -24,6 +24,8 @@ public:
     // What the validator asked for and how the last document went.
     struct Context {
         bool strict = false;
+        // The document's own schema hints were followed.
+        bool followHints = false;
         bool secure = false;
         // The cache held the configured schemas for the document.
         bool cached = false;
@@ -44,6 +46,10 @@ public:
                const Context& context) const;
 
 private:
+    // True when reader holds a grammar for targetNamespace and, if the document's hints could
+    // have brought in another, it was read from location as the document at path resolves it.
+    bool loaded(xercesc::SAX2XMLReader* reader, const XMLCh* targetNamespace, const ZOLString& location,
+                const Context& context) const;
     // Logs why at the document element when there was one, else at the reader's request for
     // the schema (secure mode), else nowhere; at the schema's own location data when given.
     bool fail(const Context& context, const ZOLString& why, const ZOLString* schema = nullptr) const;

@@ -160,6 +160,46 @@ TEST(ZOLSAX2Validator, StrictModeAnswersTrueOnlyForDocumentsCheckedAgainstTheSch
     EXPECT_EQ("T\n", s.run(f.validator, f.log, {s.hinted}));
 }
 
+TEST(ZOLSAX2Validator, StrictModeNeverLetsAFollowedHintStandInForAMissingSchema)
+{
+    Schemas s;
+    // Each document hints the real schema of its namespace; the configured one is missing.
+    const std::string hintsT = s.dir.write("hints-t.xml", "<n xmlns='urn:t' xmlns:xsi='http://www.w3.org/2001/"
+                                                          "XMLSchema-instance' xsi:schemaLocation='urn:t t.xsd'>1</n>");
+    const std::string hintsPlain =
+        s.dir.write("hints-plain.xml", "<n xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+                                       "xsi:noNamespaceSchemaLocation='plain.xsd'>1</n>");
+    const std::string missing = s.dir.file("missing.xsd");
+    for (const bool caching : {false, true}) {
+        // With caching, the load that finds nothing to open has the schema's location data.
+        const std::string unopened = "WARNING ZSAX_W0001 (0:0): unable to open primary document entity '" + missing +
+                                     "' @ " + (caching ? "/missing.xsd" : "-") + ":0:0 WARNING\n";
+        Fixture pair;
+        pair.validator.setSchemaCaching(caching);
+        pair.validator.setStrictValidation(true, true);
+        pair.validator.addSchemaLocation("urn:t", missing.c_str());
+        const std::string notLoaded = "WARNING ZSAX_W0001 (1:105): schema '" + missing +
+                                      "' for namespace 'urn:t' could not be loaded @ /missing.xsd:0:0 ERROR\n";
+        EXPECT_EQ("FF\n" + unopened + notLoaded + unopened + notLoaded,
+                  s.run(pair.validator, pair.log, {hintsT, hintsT}))
+            << caching;
+        // Once the configured schema is there, the same documents pass.
+        pair.validator.addSchemaLocation("urn:t", s.t.c_str());
+        EXPECT_EQ("TT\n", s.run(pair.validator, pair.log, {hintsT, hintsT})) << caching;
+
+        Fixture plain;
+        plain.validator.setSchemaCaching(caching);
+        plain.validator.setStrictValidation(true, true);
+        plain.validator.addNoNamespaceSchemaLocation(missing.c_str());
+        EXPECT_EQ("F\n" + unopened + "WARNING ZSAX_W0001 (1:100): schema '" + missing +
+                      "' without target namespace could not be loaded @ /missing.xsd:0:0 ERROR\n",
+                  s.run(plain.validator, plain.log, {hintsPlain}))
+            << caching;
+        plain.validator.addNoNamespaceSchemaLocation(s.plain.c_str());
+        EXPECT_EQ("T\n", s.run(plain.validator, plain.log, {hintsPlain})) << caching;
+    }
+}
+
 TEST(ZOLSAX2Validator, StrictModeFailsEveryDocumentWhenTheSchemaCannotBeLoaded)
 {
     Schemas s;

@@ -202,7 +202,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
     }
     if (x.entityGuard.getRefusals() > 0)
         errorHandler->errorSeen = true;
-    if (!errorHandler->errorSeen && !checkConfiguredSchemas())
+    if (!errorHandler->errorSeen && !checkConfiguredSchemas(path))
         errorHandler->errorSeen = true;
     if (x.cache.isOn() && x.cache.hasOutgrown(reader))
         x.owner.discard();
@@ -300,11 +300,13 @@ void ZOLSAX2Validator::prepareReader()
         reader->setContentHandler(own);
 }
 
-bool ZOLSAX2Validator::checkConfiguredSchemas()
+bool ZOLSAX2Validator::checkConfiguredSchemas(const ZOLString& path)
 {
     const Extensions& x = *extensions;
     ZOLSAX2SchemaCheck::Context context;
     context.strict = x.strict;
+    context.followHints = x.followHints;
+    context.path = path;
     context.secure = x.secureProcessing;
     context.cached = x.cache.isLoaded();
     return x.check.check(reader, x.schemas(), context);
