@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <xercesc/sax/SAXException.hpp>
+
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <type_traits>
@@ -197,6 +201,56 @@ TEST(ZOLSAX2Validator, StrictModeNeverLetsAFollowedHintStandInForAMissingSchema)
             << caching;
         plain.validator.addNoNamespaceSchemaLocation(s.plain.c_str());
         EXPECT_EQ("T\n", s.run(plain.validator, plain.log, {hintsPlain})) << caching;
+    }
+}
+
+namespace {
+
+// A log that throws what throwIt throws at its first record.
+struct ThrowingLog : ZOLMemoryLog {
+    std::function<void()> throwIt;
+    void logEvent(const ZOLLogEvent& event) override
+    {
+        ZOLMemoryLog::logEvent(event);
+        if (size() == 1)
+            throwIt();
+    }
+};
+
+} // namespace
+
+TEST(ZOLSAX2Validator, ExceptionsOfTheLogReachTheCallerUnchanged)
+{
+    Schemas s;
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"SAXNotSupportedException", [] { throw xercesc::SAXNotSupportedException(u"log"); }},
+        {"SAXException", [] { throw xercesc::SAXException(u"log"); }},
+        {"runtime_error", [] { throw std::runtime_error("log"); }},
+    };
+    for (const auto& [name, throwIt] : cases) {
+        for (const bool secure : {false, true}) {
+            ThrowingLog log;
+            log.throwIt = throwIt;
+            ZOLSAX2Validator validator(&log);
+            validator.setSecureProcessing(secure);
+            validator.addSchemaLocation("urn:t", s.t.c_str());
+            std::string caught = "nothing";
+            try {
+                validator.validate(ZOLFile(s.bad.c_str()));
+            } catch (const xercesc::SAXNotSupportedException&) {
+                caught = "SAXNotSupportedException";
+            } catch (const xercesc::SAXException&) {
+                caught = "SAXException";
+            } catch (const std::runtime_error&) {
+                caught = "runtime_error";
+            }
+            // Only the reader's record, no record of the exception; the validator works on.
+            EXPECT_EQ(std::string(name) + " 1", caught + " " + std::to_string(log.size())) << secure;
+            log.throwIt = [] {};
+            log.clear();
+            EXPECT_FALSE(validator.validate(ZOLFile(s.bad.c_str())));
+            EXPECT_TRUE(validator.validate(ZOLFile(s.good.c_str())));
+        }
     }
 }
 

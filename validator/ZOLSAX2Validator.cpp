@@ -170,6 +170,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         return false;
     }
     const ZOLSAX2FlagScope scope(x.validating);
+    x.records.clearThrown();
     ZOLSAX2AmplificationGuard& amplification = x.amplificationGuard;
     const ZOLString path(file.getPath());
     bool measured = false;
@@ -185,7 +186,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         else
             reader->parse(path.wchars());
     });
-    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY) {
+    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY && !x.records.hasThrown()) {
         if (measured && amplification.isRefused())
             amplification.logRefusal(*log);
         else
@@ -193,6 +194,11 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         return false;
     }
     if (!outcome) {
+        // The log's own exception, a SAX exception, and outside secure mode the schema
+        // reader's DOM exception reach the caller unchanged.
+        if (x.records.hasThrown() || outcome.failure == ZOLSAX2ReaderOwner::Failure::SAX_EXCEPTION ||
+            (outcome.failure == ZOLSAX2ReaderOwner::Failure::DOM_EXCEPTION && !x.secureProcessing))
+            outcome.rethrow();
         ZSAX::XERCES_XML_EXCEPTION.log(*log, outcome.message);
         return false;
     }
