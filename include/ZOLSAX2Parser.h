@@ -99,7 +99,8 @@ public:
     // and the failures stay as without it. Takes effect at the next parse, so a callback
     // may call it. See docs/additions.md.
     void setSkippedEntityCallback(SkippedEntityCallback callback);
-    // The amplification limit of secure processing, for later parses. A document fails
+    // The amplification limit of secure processing, for later parses (called from a
+    // callback, from the next parse on: the running one keeps its limit). A document fails
     // with a fatal SAX_PARSE_ERROR record at the position reached ("entity expansion and
     // default attributes produced N characters from M bytes of input, ...") once the text
     // its internal entities and defaulted attributes produce, added to the bytes read from
@@ -116,8 +117,6 @@ private:
     void parse(xercesc::InputSource* source);
     // Rebuilds a discarded reader and brings its secure settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
-    // Drops a reader that can no longer parse.
-    ZOLSAX2PARSER_LOCAL void discardReader();
 
     ZOLLog* log;
     ZOLSAX2ContentHandler* contentHandler;

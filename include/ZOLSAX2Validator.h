@@ -20,18 +20,24 @@ class ZOLSAX2ErrorHandler;
 // Every problem is logged through the ZSAX catalogue as it is found; validate() answers
 // true when no error or fatal error was reported (warnings are logged and do not count).
 // Problems never become exceptions: a failure of the reader is logged as
-// XERCES_OUT_OF_MEMORY or XERCES_XML_EXCEPTION and the answer is false; after running out
-// of memory the reader is replaced by a fresh one with the same configuration, schema
-// locations and settings, so the next validation works. Namespaces are processed,
-// external DTDs are loaded, identity constraints (key, keyref, unique) are not checked.
+// XERCES_OUT_OF_MEMORY or XERCES_XML_EXCEPTION and the answer is false. Three exceptions
+// reach the caller unchanged: any exception the log throws, a SAX exception of the reader,
+// and the DOMException the reader's schema loader throws for a schema document it cannot
+// read (in secure mode that one is logged as XERCES_XML_EXCEPTION and the answer is false
+// instead). After running out of memory, or such a DOMException, the reader is replaced
+// by a fresh one with the same configuration, schema locations and settings, so the next
+// validation works. Namespaces are processed, external DTDs are loaded, identity
+// constraints (key, keyref, unique) are not checked.
 //
 // By default the reader opens whatever the document names: its external DTD, external
 // entities (local files, http URLs) and xsi:schemaLocation hints, and it expands entities
-// without limit. Validation is dynamic: a document whose elements no loaded schema
-// declares is not validated at all, and a configured schema that cannot be loaded is only
-// a warning (at 0:0). Either way the answer is then true. For an answer that always means
-// "checked against this schema", use setStrictValidation(true); for files you do not
-// trust, setSecureProcessing(true).
+// without limit. Validation is dynamic: a document for which no grammar was loaded at all
+// (no configured schema could be loaded and the document names none) is not validated,
+// and a configured schema that cannot be loaded is only a warning (at 0:0); the answer is
+// then true. Once some grammar is loaded, every element is validated: one that no loaded
+// schema declares fails ("no declaration found for element"). For an answer that always
+// means "checked against this schema", use setStrictValidation(true); for files you do
+// not trust, setSecureProcessing(true).
 //
 // Threads: a validator may be created, used and destroyed on any thread, and any number
 // of parsers and validators may live on different threads at once, with or without one on
@@ -117,7 +123,8 @@ public:
     // Meant for schemas already found sound, for instance by another validator's
     // loadSchemas() with checking on. A change drops a cached grammar.
     void setSchemaFullChecking(bool on);
-    // The amplification limit of secure processing, for later validations: the answer is
+    // The amplification limit of secure processing, for later validations (called from the
+    // log, from the next validation on): the answer is
     // false, with a SAX_PARSE_ERROR record at the position reached, once the text the
     // document's internal entities and defaulted attributes (of its DTD or the schema)
     // produce, added to the bytes read from the document, reaches activationBytes and
@@ -132,13 +139,9 @@ private:
 
     // Rebuilds a discarded reader and brings its settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
-    // Drops a reader that can no longer parse.
-    ZOLSAX2PARSER_LOCAL void discardReader();
-    // After a parse: the strict and secure answers' own checks; false when they fail.
-    ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
-    // The configured locations in the form the current reader receives them.
-    ZOLSAX2PARSER_LOCAL const ZOLString& configuredLocation() const;
-    ZOLSAX2PARSER_LOCAL const ZOLString& configuredNoNamespaceLocation() const;
+    // After a parse of the document at path: the strict and secure answers' own checks;
+    // false when they fail.
+    ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas(const ZOLString& path);
 
     ZOLLog* log;
     xercesc::SAX2XMLReader* reader;

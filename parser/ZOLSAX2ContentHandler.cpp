@@ -8,11 +8,6 @@
 #include <string>
 #include <type_traits>
 
-ZOLString longToString(long value)
-{
-    return ZOLString(value);
-}
-
 ZOLSAX2ContentHandler::ZOLSAX2ContentHandler(void* userData, StartElementCallback startElementCallback,
                                              EndElementCallback endElementCallback,
                                              CharactersCallback charactersCallback,

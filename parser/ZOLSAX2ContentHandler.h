@@ -7,9 +7,6 @@
 
 #include <xercesc/sax2/ContentHandler.hpp>
 
-// A number as its decimal text, for line and column numbers.
-ZOLString longToString(long value);
-
 // Bridge from the reader's events to the caller's four callbacks. Every name and text is
 // converted from the reader's UTF-16 to a UTF-8 ZOLString that lives until the callback
 // returns. An event whose callback is null costs nothing. Besides the four callbacks of

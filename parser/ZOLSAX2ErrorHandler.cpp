@@ -1,6 +1,6 @@
 #include "ZOLSAX2ErrorHandler.h"
 
-#include "ZOLSAX2ContentHandler.h"
+#include "ZOLSAX2LongToString.h"
 
 #include <ZOLLogEvent.h>
 #include <ZOLLogLocation.h>

@@ -35,6 +35,8 @@ public:
 private:
     friend class ZOLSAX2Parser;
     friend class ZOLSAX2Validator;
+    // Loading schemas for the cache leaves the flags as they were.
+    friend class ZOLSAX2SchemaCache;
 
     void logParseError(const xercesc::SAXParseException& exc, int reportedLevel);
 

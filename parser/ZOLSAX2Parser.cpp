@@ -5,8 +5,9 @@
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2FlagScope.h"
+#include "ZOLSAX2LongToString.h"
 #include "ZOLSAX2Platform.h"
-#include "ZOLSAX2SkippedEntityReader.h"
+#include "ZOLSAX2ReaderOwner.h"
 
 #include <ZSAX.h>
 
@@ -14,41 +15,14 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/framework/StdInInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
-#include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/IOException.hpp>
-#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
-#include <xercesc/util/XMLUni.hpp>
-
-namespace {
-
-// A reader with the parser's fixed configuration, in this order and nothing else, on the
-// given memory (Xerces' own unless secure processing guards it). The reader that reports
-// skipped entities differs only in validating documents with a DTD, which it needs to hear
-// of them and which changes nothing else the caller sees.
-xercesc::SAX2XMLReader* createConfiguredReader(bool reportSkippedEntities, xercesc::MemoryManager* memory)
-{
-    xercesc::SAX2XMLReader* reader = reportSkippedEntities ? new ZOLSAX2SkippedEntityReader(memory)
-                                                           : xercesc::XMLReaderFactory::createXMLReader(memory);
-    reader->setFeature(xercesc::XMLUni::fgXercesSchema, false);
-    reader->setFeature(xercesc::XMLUni::fgSAX2CoreValidation, reportSkippedEntities);
-    reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesDynamic, reportSkippedEntities);
-    reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesIdentityConstraintChecking, false);
-    reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);
-    reader->setFeature(xercesc::XMLUni::fgXercesCalculateSrcOfs, true);
-    return reader;
-}
-
-} // namespace
 
 struct ZOLSAX2Parser::Extensions {
-    explicit Extensions(ZOLLog* log) : entityGuard(log) {}
+    Extensions(ZOLLog* log, xercesc::SAX2XMLReader*& reader) : owner(reader), entityGuard(log) {}
+
+    ZOLSAX2ReaderOwner owner;
 
     // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
@@ -71,14 +45,19 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = createConfiguredReader(false, xercesc::XMLPlatformUtils::fgMemoryManager);
+    reader = ZOLSAX2ReaderOwner::createParserReader(false, xercesc::XMLPlatformUtils::fgMemoryManager);
 
     contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback, charactersCallback,
                                                processingInstructionCallback);
     reader->setContentHandler(contentHandler);
     errorHandler = new ZOLSAX2ErrorHandler(log);
     reader->setErrorHandler(errorHandler);
-    extensions = new Extensions(log);
+    extensions = new Extensions(log, reader);
+    extensions->owner.setOnDiscard([this] {
+        // The locator was the discarded reader's.
+        contentHandler->locator = nullptr;
+        extensions->secureInstalled = false;
+    });
 }
 
 ZOLSAX2Parser::~ZOLSAX2Parser()
@@ -150,10 +129,8 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
     // A callback parsing on its own parser: the reader refuses a second parse while one
     // runs, and so does this call, before it touches anything the running parse uses.
-    if (contentHandler->parsing) {
-        const xercesc::IOException inProgress(__FILE__, __LINE__, xercesc::XMLExcepts::Gen_ParseInProgress);
-        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(inProgress.getMessage()));
-    }
+    if (contentHandler->parsing)
+        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLSAX2ReaderOwner::inProgressMessage());
     prepareReader();
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
@@ -162,23 +139,23 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     contentHandler->locator = nullptr;
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
     const bool measured = extensions->secureInstalled;
+    ZOLSAX2ReaderOwner::Outcome outcome;
     {
         const ZOLSAX2FlagScope scope(contentHandler->parsing);
-        try {
+        outcome = extensions->owner.run([&] {
             if (measured)
                 amplification.parse(reader, *source);
             else
                 reader->parse(*source);
-        } catch (const xercesc::OutOfMemoryException&) {
-            // The reader stays "in progress" for good after this; a fresh one replaces it
-            // at the next parse.
-            discardReader();
-            if (!measured || !amplification.isRefused())
-                ZSAX::XERCES_OUT_OF_MEMORY.throwException();
-        } catch (const xercesc::XMLException& e) {
-            ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
-        }
+        });
     }
+    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY && !(measured && amplification.isRefused()))
+        ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::XML_EXCEPTION)
+        ZSAX::XERCES_XML_EXCEPTION.throwException(outcome.message);
+    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::SAX_EXCEPTION ||
+        outcome.failure == ZOLSAX2ReaderOwner::Failure::DOM_EXCEPTION)
+        outcome.rethrow();
     if (measured && amplification.isRefused()) {
         amplification.logRefusal(*log);
         errorHandler->errorSeen = true;
@@ -197,39 +174,29 @@ void ZOLSAX2Parser::prepareReader()
     const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
     if (reader != nullptr &&
         (x.secureInstalled != x.secureProcessing || x.skippedEntityReader != reportSkippedEntities))
-        discardReader();
+        x.owner.discard();
     if (reader != nullptr)
         return;
-    try {
-        try {
-            reader = createConfiguredReader(reportSkippedEntities, x.secureProcessing
-                                                                       ? &x.amplificationGuard
-                                                                       : xercesc::XMLPlatformUtils::fgMemoryManager);
-            reader->setContentHandler(contentHandler);
-            reader->setErrorHandler(errorHandler);
-            if (x.secureProcessing) {
-                x.entityGuard.install(reader);
-                x.amplificationGuard.setContentHandler(contentHandler);
-                x.amplificationGuard.install(reader);
-            }
-        } catch (const xercesc::OutOfMemoryException&) {
-            discardReader();
-            ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+    const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
+        reader = ZOLSAX2ReaderOwner::createParserReader(
+            reportSkippedEntities,
+            x.secureProcessing ? &x.amplificationGuard : xercesc::XMLPlatformUtils::fgMemoryManager);
+        reader->setContentHandler(contentHandler);
+        reader->setErrorHandler(errorHandler);
+        if (x.secureProcessing) {
+            x.entityGuard.install(reader);
+            x.amplificationGuard.setContentHandler(contentHandler);
+            x.amplificationGuard.install(reader);
         }
         x.secureInstalled = x.secureProcessing;
         x.skippedEntityReader = reportSkippedEntities;
-    } catch (const xercesc::SAXException& e) {
-        // A setting the reader refuses (as it does while it parses) fails the call with the
-        // catalogue's exception, not the reader's own.
-        ZSAX::XERCES_XML_EXCEPTION.throwException(ZOLString(e.getMessage()));
-    }
-}
-
-void ZOLSAX2Parser::discardReader()
-{
-    delete reader;
-    reader = nullptr;
-    // The locator was the discarded reader's.
-    contentHandler->locator = nullptr;
-    extensions->secureInstalled = false;
+    });
+    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY)
+        ZSAX::XERCES_OUT_OF_MEMORY.throwException();
+    // A setting the reader refuses fails the call with the catalogue's exception, not the
+    // reader's own.
+    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::SAX_EXCEPTION)
+        ZSAX::XERCES_XML_EXCEPTION.throwException(outcome.message);
+    if (!outcome)
+        outcome.rethrow();
 }

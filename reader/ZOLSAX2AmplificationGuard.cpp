@@ -1,7 +1,7 @@
 #include "ZOLSAX2AmplificationGuard.h"
 
-#include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2FlagScope.h"
+#include "ZOLSAX2LongToString.h"
 
 #include <ZOLLog.h>
 #include <ZOLLogEvent.h>
@@ -18,7 +18,6 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLString.hpp>
 
-#include <cmath>
 #include <exception>
 
 namespace {
@@ -26,7 +25,7 @@ namespace {
 // The document's bytes as the reader pulls them, counted.
 class CountingStream : public xercesc::BinInputStream {
 public:
-    CountingStream(xercesc::BinInputStream* inner, unsigned long long& count) : inner(inner), count(count) {}
+    CountingStream(xercesc::BinInputStream* inner, ZOLSAX2AmplificationBudget& budget) : inner(inner), budget(budget) {}
     CountingStream(const CountingStream&) = delete;
     CountingStream& operator=(const CountingStream&) = delete;
     ~CountingStream() override { delete inner; }
@@ -35,7 +34,7 @@ public:
     XMLSize_t readBytes(XMLByte* const toFill, const XMLSize_t maxToRead) override
     {
         const XMLSize_t n = inner->readBytes(toFill, maxToRead);
-        count += n;
+        budget.addInput(n);
         return n;
     }
     const XMLCh* getContentType() const override { return inner->getContentType(); }
@@ -43,13 +42,14 @@ public:
 
 private:
     xercesc::BinInputStream* inner;
-    unsigned long long& count;
+    ZOLSAX2AmplificationBudget& budget;
 };
 
 // Another source, unchanged but for the count of the bytes read from its stream.
 class CountingSource : public xercesc::InputSource {
 public:
-    CountingSource(const xercesc::InputSource& inner, unsigned long long& count) : inner(inner), count(count) {}
+    CountingSource(const xercesc::InputSource& inner, ZOLSAX2AmplificationBudget& budget) : inner(inner), budget(budget)
+    {}
     CountingSource(const CountingSource&) = delete;
     CountingSource& operator=(const CountingSource&) = delete;
 
@@ -59,7 +59,7 @@ public:
         if (stream == nullptr)
             return nullptr;
         try {
-            return new CountingStream(stream, count);
+            return new CountingStream(stream, budget);
         } catch (...) {
             delete stream;
             throw;
@@ -72,28 +72,18 @@ public:
 
 private:
     const xercesc::InputSource& inner;
-    unsigned long long& count;
+    ZOLSAX2AmplificationBudget& budget;
 };
 
 } // namespace
 
 ZOLSAX2AmplificationGuard::ZOLSAX2AmplificationGuard()
-    : ratio(DEFAULT_RATIO), activation(DEFAULT_ACTIVATION),
-      blockHeader(xercesc::XMLPlatformUtils::alignPointerForNewBlockAllocation(sizeof(xercesc::MemoryManager*))),
-      relay(*this), measuring(false), locator(nullptr), readerManager(nullptr), unmeasurable(false), input(0),
-      output(0), refused(false), refusedLine(0), refusedColumn(0)
+    : blockHeader(xercesc::XMLPlatformUtils::alignPointerForNewBlockAllocation(sizeof(xercesc::MemoryManager*))),
+      relay(*this), measuring(false), locator(nullptr), readerManager(nullptr), entityFreed(false), refused(false),
+      refusedLine(0), refusedColumn(0)
 {}
 
 ZOLSAX2AmplificationGuard::~ZOLSAX2AmplificationGuard() = default;
-
-bool ZOLSAX2AmplificationGuard::setLimit(double newRatio, unsigned long long activationBytes)
-{
-    if (std::isnan(newRatio) || newRatio < 1.0)
-        return false;
-    ratio = newRatio;
-    activation = activationBytes;
-    return true;
-}
 
 void ZOLSAX2AmplificationGuard::install(xercesc::SAX2XMLReader* reader)
 {
@@ -108,14 +98,12 @@ void ZOLSAX2AmplificationGuard::install(xercesc::SAX2XMLReader* reader)
 
 void ZOLSAX2AmplificationGuard::parse(xercesc::SAX2XMLReader* reader, const xercesc::InputSource& source)
 {
-    input = 0;
-    output = 0;
+    budget.start();
     refused = false;
-    unmeasurable = false;
     entityFreed = false;
     locator = nullptr;
     readerManager = nullptr;
-    CountingSource counting(source, input);
+    CountingSource counting(source, budget);
     try {
         const ZOLSAX2FlagScope scope(measuring);
         reader->parse(counting);
@@ -124,14 +112,6 @@ void ZOLSAX2AmplificationGuard::parse(xercesc::SAX2XMLReader* reader, const xerc
     }
     locator = nullptr;
     readerManager = nullptr;
-}
-
-bool ZOLSAX2AmplificationGuard::overLimit() const noexcept
-{
-    if (unmeasurable)
-        return true;
-    const unsigned long long total = input + output;
-    return total >= activation && static_cast<double>(total) > ratio * static_cast<double>(input);
 }
 
 void ZOLSAX2AmplificationGuard::refuse() noexcept
@@ -155,12 +135,7 @@ void ZOLSAX2AmplificationGuard::refuse() noexcept
     }
     refusedText = ZOLString();
     try {
-        if (unmeasurable)
-            refusedText = "entity expansion cannot be measured in this reader, so the document is refused";
-        else
-            refusedText = "entity expansion and default attributes produced " + ZOLString(static_cast<long>(output)) +
-                          " characters from " + ZOLString(static_cast<long>(input)) +
-                          " bytes of input, more than the amplification limit allows";
+        refusedText = budget.describe();
     } catch (...) {
         // Written when logged.
     }
@@ -182,7 +157,7 @@ xercesc::MemoryManager* ZOLSAX2AmplificationGuard::getExceptionMemoryManager()
 void* ZOLSAX2AmplificationGuard::allocate(XMLSize_t size)
 {
     // Never while an exception unwinds the reader's stack: a destructor may be asking.
-    if (measuring && (refused || overLimit()) && std::uncaught_exceptions() == 0) {
+    if (measuring && (refused || budget.isExceeded()) && std::uncaught_exceptions() == 0) {
         refuse();
         throw xercesc::OutOfMemoryException();
     }
@@ -204,7 +179,7 @@ void ZOLSAX2AmplificationGuard::deallocate(void* p)
             // The reader manager deletes the reader of an entity it has read to the end while
             // that reader is still its current one: this is when the entity's text was produced.
             if (entity != nullptr && !entity->isExternal())
-                output += entity->getValueLen();
+                budget.addOutput(entity->getValueLen());
         }
     }
     xercesc::XMLPlatformUtils::fgMemoryManager->deallocate(p);
@@ -219,9 +194,9 @@ void ZOLSAX2AmplificationGuard::startElement(const xercesc::XMLElementDecl&, con
     for (XMLSize_t i = 0; i < attrCount; ++i) {
         const xercesc::XMLAttr* attribute = attrList.elementAt(i);
         if (!attribute->getSpecified())
-            output += xercesc::XMLString::stringLen(attribute->getValue());
+            budget.addOutput(xercesc::XMLString::stringLen(attribute->getValue()));
     }
-    if (overLimit()) {
+    if (budget.isExceeded()) {
         refuse();
         throw Refusal();
     }
@@ -248,7 +223,8 @@ void ZOLSAX2AmplificationGuard::Relay::setDocumentLocator(const xercesc::Locator
     guard.locator = documentLocator;
     guard.readerManager = dynamic_cast<const xercesc::ReaderMgr*>(documentLocator);
     // Without it no expansion is seen: refuse the document rather than let it through.
-    guard.unmeasurable = documentLocator != nullptr && guard.readerManager == nullptr;
+    if (documentLocator != nullptr && guard.readerManager == nullptr)
+        guard.budget.setUnmeasurable();
     if (inner != nullptr)
         inner->setDocumentLocator(documentLocator);
 }

@@ -1,6 +1,8 @@
 #ifndef ZOLSAX2AMPLIFICATIONGUARD_H
 #define ZOLSAX2AMPLIFICATIONGUARD_H
 
+#include "ZOLSAX2AmplificationBudget.h"
+
 #include <ZOLString.h>
 
 #include <xercesc/framework/MemoryManager.hpp>
@@ -15,15 +17,14 @@ class ReaderMgr;
 class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
-// The amplification limit of secure processing: stops a document whose entity expansions and
-// defaulted attributes produce far more text than the document itself holds. Internal to the
-// library; the parser and the validator own one each and build their secure readers on it.
+// The Xerces side of the amplification limit of secure processing: feeds a
+// ZOLSAX2AmplificationBudget, which decides, and stops the reader once it says so. Internal to
+// the library; the parser and the validator own one each and build their secure readers on it.
 //
-// The model is expat's: output counts the characters of every internal entity's replacement
-// text the reader reads (at every level of nesting, in content, attribute values, default
-// values and the internal subset) and of every defaulted attribute value it hands out; input
-// counts the bytes it reads from the document. Once input plus output reaches the activation
-// threshold, their sum may be at most ratio times the input.
+// Output counts the characters of every internal entity's replacement text the reader reads
+// (at every level of nesting, in content, attribute values, default values and the internal
+// subset) and of every defaulted attribute value it hands out; input counts the bytes it
+// reads from the document.
 //
 // Xerces tells nobody while it expands entities inside one attribute value, so the guard
 // watches the reader from below: it is the memory manager of the reader it guards. An
@@ -37,19 +38,17 @@ XERCES_CPP_NAMESPACE_END
 // handler, so the guard stands between the reader and the owner's content handler.
 class ZOLSAX2AmplificationGuard : public xercesc::MemoryManager, public xercesc::XMLDocumentHandler {
 public:
-    // Output may be at most this many times the input...
-    static constexpr double DEFAULT_RATIO = 20.0;
-    // ...once input and output together reach this many bytes (8 MiB).
-    static constexpr unsigned long long DEFAULT_ACTIVATION = 8ull << 20;
-
     ZOLSAX2AmplificationGuard();
     ZOLSAX2AmplificationGuard(const ZOLSAX2AmplificationGuard&) = delete;
     ZOLSAX2AmplificationGuard& operator=(const ZOLSAX2AmplificationGuard&) = delete;
     ~ZOLSAX2AmplificationGuard() override;
 
-    // Changes the limit for later parses; false, and nothing changes, when ratio is below 1
-    // or not a number.
-    bool setLimit(double ratio, unsigned long long activationBytes);
+    // Changes the limit for parses started later (a callback's change leaves the running
+    // one alone); false, and nothing changes, when ratio is below 1 or not a number.
+    bool setLimit(double ratio, unsigned long long activationBytes) noexcept
+    {
+        return budget.setLimit(ratio, activationBytes);
+    }
 
     // Attaches the guard to reader, which must have been created with the guard as its
     // memory manager and must not be parsing.
@@ -114,12 +113,10 @@ private:
     // Thrown from a document event to stop the parse; caught by parse().
     struct Refusal {};
 
-    bool overLimit() const noexcept;
     // Notes the refusal and where the reader is.
     void refuse() noexcept;
 
-    double ratio;
-    unsigned long long activation;
+    ZOLSAX2AmplificationBudget budget;
     // The size of the header Xerces puts before each object it allocates.
     XMLSize_t blockHeader;
     Relay relay;
@@ -128,10 +125,7 @@ private:
     bool measuring;
     const xercesc::Locator* locator;
     const xercesc::ReaderMgr* readerManager;
-    bool unmeasurable;
     bool entityFreed;
-    unsigned long long input;
-    unsigned long long output;
     bool refused;
     ZOLString refusedSystemId;
     long refusedLine;

@@ -1,6 +1,7 @@
 #include "ZOLSAX2EntityGuard.h"
 
-#include "ZOLSAX2ContentHandler.h"
+#include "ZOLSAX2Locations.h"
+#include "ZOLSAX2LongToString.h"
 
 #include <ZOLLogEvent.h>
 #include <ZOLLogLocation.h>
@@ -146,9 +147,7 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     // the reader itself would: a URL when the identifier makes an absolute one, a local file
     // otherwise.
     xercesc::XMLURL url;
-    const bool isUrl = trustedSchema ? xercesc::XMLURL::parse(resource->getSystemId(), url)
-                                     : url.setURL(resource->getBaseURI(), resource->getSystemId(), url);
-    if (isUrl && !url.isRelative())
+    if (ZOLSAX2Locations::isAbsoluteUrl(resource->getSystemId(), url, trustedSchema ? nullptr : resource->getBaseURI()))
         return new xercesc::URLInputSource(url);
     xercesc::XMLBuffer normalized;
     xercesc::XMLUri::normalizeURI(resource->getSystemId(), normalized);

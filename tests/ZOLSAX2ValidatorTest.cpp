@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <xercesc/sax/SAXException.hpp>
+
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <type_traits>
@@ -158,6 +162,96 @@ TEST(ZOLSAX2Validator, StrictModeAnswersTrueOnlyForDocumentsCheckedAgainstTheSch
               s.run(f.validator, f.log, {s.plainGood}));
     f.validator.setStrictValidation(false);
     EXPECT_EQ("T\n", s.run(f.validator, f.log, {s.hinted}));
+}
+
+TEST(ZOLSAX2Validator, StrictModeNeverLetsAFollowedHintStandInForAMissingSchema)
+{
+    Schemas s;
+    // Each document hints the real schema of its namespace; the configured one is missing.
+    const std::string hintsT = s.dir.write("hints-t.xml", "<n xmlns='urn:t' xmlns:xsi='http://www.w3.org/2001/"
+                                                          "XMLSchema-instance' xsi:schemaLocation='urn:t t.xsd'>1</n>");
+    const std::string hintsPlain =
+        s.dir.write("hints-plain.xml", "<n xmlns:xsi='http://www.w3.org/2001/XMLSchema-instance' "
+                                       "xsi:noNamespaceSchemaLocation='plain.xsd'>1</n>");
+    const std::string missing = s.dir.file("missing.xsd");
+    for (const bool caching : {false, true}) {
+        // With caching, the load that finds nothing to open has the schema's location data.
+        const std::string unopened = "WARNING ZSAX_W0001 (0:0): unable to open primary document entity '" + missing +
+                                     "' @ " + (caching ? "/missing.xsd" : "-") + ":0:0 WARNING\n";
+        Fixture pair;
+        pair.validator.setSchemaCaching(caching);
+        pair.validator.setStrictValidation(true, true);
+        pair.validator.addSchemaLocation("urn:t", missing.c_str());
+        const std::string notLoaded = "WARNING ZSAX_W0001 (1:105): schema '" + missing +
+                                      "' for namespace 'urn:t' could not be loaded @ /missing.xsd:0:0 ERROR\n";
+        EXPECT_EQ("FF\n" + unopened + notLoaded + unopened + notLoaded,
+                  s.run(pair.validator, pair.log, {hintsT, hintsT}))
+            << caching;
+        // Once the configured schema is there, the same documents pass.
+        pair.validator.addSchemaLocation("urn:t", s.t.c_str());
+        EXPECT_EQ("TT\n", s.run(pair.validator, pair.log, {hintsT, hintsT})) << caching;
+
+        Fixture plain;
+        plain.validator.setSchemaCaching(caching);
+        plain.validator.setStrictValidation(true, true);
+        plain.validator.addNoNamespaceSchemaLocation(missing.c_str());
+        EXPECT_EQ("F\n" + unopened + "WARNING ZSAX_W0001 (1:100): schema '" + missing +
+                      "' without target namespace could not be loaded @ /missing.xsd:0:0 ERROR\n",
+                  s.run(plain.validator, plain.log, {hintsPlain}))
+            << caching;
+        plain.validator.addNoNamespaceSchemaLocation(s.plain.c_str());
+        EXPECT_EQ("T\n", s.run(plain.validator, plain.log, {hintsPlain})) << caching;
+    }
+}
+
+namespace {
+
+// A log that throws what throwIt throws at its first record.
+struct ThrowingLog : ZOLMemoryLog {
+    std::function<void()> throwIt;
+    void logEvent(const ZOLLogEvent& event) override
+    {
+        ZOLMemoryLog::logEvent(event);
+        if (size() == 1)
+            throwIt();
+    }
+};
+
+} // namespace
+
+TEST(ZOLSAX2Validator, ExceptionsOfTheLogReachTheCallerUnchanged)
+{
+    Schemas s;
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"SAXNotSupportedException", [] { throw xercesc::SAXNotSupportedException(u"log"); }},
+        {"SAXException", [] { throw xercesc::SAXException(u"log"); }},
+        {"runtime_error", [] { throw std::runtime_error("log"); }},
+    };
+    for (const auto& [name, throwIt] : cases) {
+        for (const bool secure : {false, true}) {
+            ThrowingLog log;
+            log.throwIt = throwIt;
+            ZOLSAX2Validator validator(&log);
+            validator.setSecureProcessing(secure);
+            validator.addSchemaLocation("urn:t", s.t.c_str());
+            std::string caught = "nothing";
+            try {
+                validator.validate(ZOLFile(s.bad.c_str()));
+            } catch (const xercesc::SAXNotSupportedException&) {
+                caught = "SAXNotSupportedException";
+            } catch (const xercesc::SAXException&) {
+                caught = "SAXException";
+            } catch (const std::runtime_error&) {
+                caught = "runtime_error";
+            }
+            // Only the reader's record, no record of the exception; the validator works on.
+            EXPECT_EQ(std::string(name) + " 1", caught + " " + std::to_string(log.size())) << secure;
+            log.throwIt = [] {};
+            log.clear();
+            EXPECT_FALSE(validator.validate(ZOLFile(s.bad.c_str())));
+            EXPECT_TRUE(validator.validate(ZOLFile(s.good.c_str())));
+        }
+    }
 }
 
 TEST(ZOLSAX2Validator, StrictModeFailsEveryDocumentWhenTheSchemaCannotBeLoaded)

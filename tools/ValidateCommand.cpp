@@ -12,6 +12,9 @@
 
 #include <ZOLFile.h>
 #include <ZOLSAX2Validator.h>
+#include <ZOLString.h>
+
+#include <xercesc/dom/DOMException.hpp>
 
 #include <condition_variable>
 #include <memory>
@@ -121,6 +124,9 @@ bool validate(Worker& worker, InputFile& input, std::istream& in)
         worker.log.addProblem("out of memory");
     } catch (const std::exception& e) {
         worker.log.addProblem(e.what());
+    } catch (const xercesc::DOMException& e) {
+        // The schema reader's own exception for a schema document it cannot read.
+        worker.log.addProblem(e.getMessage() == nullptr ? "schema cannot be read" : ZOLString(e.getMessage()).chars());
     }
     return false;
 }

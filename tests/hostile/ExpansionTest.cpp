@@ -213,6 +213,39 @@ TEST(Expansion, AmplificationLimitIsTheCallersToSet)
     }
 }
 
+namespace {
+
+// A parser whose start-tag callback tightens the amplification limit to 20 times over 64 KiB.
+struct Tightening {
+    ZOLSAX2Parser* parser = nullptr;
+    std::string trace;
+    static void onStart(void* u, const char* name, const char**)
+    {
+        auto* t = static_cast<Tightening*>(u);
+        t->trace += std::string("(") + name;
+        t->parser->setAmplificationLimit(20, 64u << 10);
+    }
+};
+
+} // namespace
+
+TEST(Expansion, LimitSetDuringAParseAppliesFromTheNext)
+{
+    const std::string doc =
+        "<!DOCTYPE r [<!ENTITY a '" + std::string(1000, 'a') + "'>]>\n<r>" + repeat("&a;", 200) + "</r>";
+    ZOLMemoryLog log;
+    Tightening t;
+    ZOLSAX2Parser parser(&t, &log, Tightening::onStart, nullptr, nullptr, nullptr);
+    t.parser = &parser;
+    parser.setSecureProcessing(true);
+    // The running parse keeps the limit it started with; the next one has the new limit.
+    EXPECT_EQ("<no exception>", testsupport::thrownMessage([&] { parser.parseString(doc.c_str()); }));
+    EXPECT_EQ("[ZSAX_F0005] Failed to parse XML file: memory",
+              testsupport::thrownMessage([&] { parser.parseString(doc.c_str()); }));
+    EXPECT_EQ("(r(r", t.trace);
+    EXPECT_NE(std::string::npos, testsupport::render(log).find(AMPLIFICATION)) << testsupport::render(log);
+}
+
 TEST(Expansion, SameParserAndValidatorWorkAfterARefusal)
 {
     // Refused at a request for memory (the attribute) and from a report (the defaults).

@@ -1,0 +1,6 @@
+#include "ZOLSAX2LongToString.h"
+
+ZOLString longToString(long value)
+{
+    return ZOLString(value);
+}

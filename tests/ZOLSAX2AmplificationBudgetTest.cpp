@@ -1,0 +1,99 @@
+#include "ZOLSAX2AmplificationBudget.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// "ok" or "over" for a document that read input bytes and produced output characters.
+std::string verdict(ZOLSAX2AmplificationBudget& budget, unsigned long long input, unsigned long long output)
+{
+    budget.start();
+    budget.addInput(input);
+    budget.addOutput(output);
+    return budget.isExceeded() ? "over" : "ok";
+}
+
+} // namespace
+
+TEST(ZOLSAX2AmplificationBudget, DecidesByRatioOnceActive)
+{
+    struct Case {
+        double ratio;
+        unsigned long long activation;
+        unsigned long long input;
+        unsigned long long output;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Below the activation threshold, any amplification passes.
+        {20, 1000, 10, 989, "ok"},
+        // At the threshold, the sum may be at most ratio times the input.
+        {20, 1000, 10, 990, "over"},
+        {20, 1000, 50, 950, "ok"},
+        {20, 1000, 50, 951, "over"},
+        // Nothing produced never exceeds a ratio of at least 1.
+        {1, 0, 0, 0, "ok"},
+        {1, 0, 100, 0, "ok"},
+        {1, 0, 100, 1, "over"},
+        // The defaults: 20 times, from 8 MiB.
+        {ZOLSAX2AmplificationBudget::DEFAULT_RATIO, ZOLSAX2AmplificationBudget::DEFAULT_ACTIVATION, 1000,
+         (8ull << 20) - 1001, "ok"},
+        {ZOLSAX2AmplificationBudget::DEFAULT_RATIO, ZOLSAX2AmplificationBudget::DEFAULT_ACTIVATION, 1000, 8ull << 20,
+         "over"},
+    };
+    for (const Case& c : cases) {
+        ZOLSAX2AmplificationBudget budget;
+        ASSERT_TRUE(budget.setLimit(c.ratio, c.activation));
+        EXPECT_EQ(c.expected, verdict(budget, c.input, c.output))
+            << c.ratio << " " << c.activation << " " << c.input << " " << c.output;
+    }
+}
+
+TEST(ZOLSAX2AmplificationBudget, RefusesBadRatiosAndKeepsTheLimit)
+{
+    ZOLSAX2AmplificationBudget budget;
+    ASSERT_TRUE(budget.setLimit(2, 0));
+    for (double bad : {0.99, 0.0, -1.0, std::nan("")})
+        EXPECT_FALSE(budget.setLimit(bad, 5));
+    EXPECT_EQ(2.0, budget.getLimit().ratio);
+    EXPECT_EQ(0u, budget.getLimit().activation);
+    EXPECT_EQ("ok", verdict(budget, 10, 10));
+    EXPECT_EQ("over", verdict(budget, 10, 11));
+}
+
+TEST(ZOLSAX2AmplificationBudget, NewLimitWaitsForTheNextDocument)
+{
+    ZOLSAX2AmplificationBudget budget;
+    budget.start();
+    budget.addInput(10);
+    budget.addOutput(100);
+    EXPECT_FALSE(budget.isExceeded());
+    ASSERT_TRUE(budget.setLimit(1, 0));
+    EXPECT_FALSE(budget.isExceeded());
+    budget.start();
+    EXPECT_EQ(0u, budget.getInput());
+    EXPECT_EQ(0u, budget.getOutput());
+    budget.addInput(10);
+    budget.addOutput(100);
+    EXPECT_TRUE(budget.isExceeded());
+}
+
+TEST(ZOLSAX2AmplificationBudget, UnmeasurableDocumentIsOverUntilTheNext)
+{
+    ZOLSAX2AmplificationBudget budget;
+    budget.start();
+    budget.setUnmeasurable();
+    EXPECT_TRUE(budget.isExceeded());
+    EXPECT_EQ("entity expansion cannot be measured in this reader, so the document is refused",
+              std::string(budget.describe().chars()));
+    budget.start();
+    EXPECT_FALSE(budget.isExceeded());
+    budget.addInput(1660);
+    budget.addOutput(64000);
+    EXPECT_EQ("entity expansion and default attributes produced 64000 characters from 1660 bytes of input, more "
+              "than the amplification limit allows",
+              std::string(budget.describe().chars()));
+}
