@@ -4,7 +4,8 @@
 # when they are present. Usage: sh scripts/fuzz.sh [seconds per target, default 60]
 #
 # Targets: the parser and the validator in secure mode and in the default mode, and the
-# secure validator on a schema and a document fuzzed together. Every target runs in a
+# secure validator on a schema and a document fuzzed together, and the differential target
+# (the library's events, records and verdict against the raw reader's). Every target runs in a
 # network namespace of its own (unshare -n), so nothing it is made to fetch leaves the
 # machine, and in an empty directory, so relative names find nothing. Where no namespace
 # can be had, only the secure parser and validator run, and the script says so.
@@ -23,7 +24,7 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DZOLSAX2PARSER_BUILD_FUZZ=ON -DZOLSAX2PARSER_BUILD_TESTS=OFF \
     -DZOLSAX2PARSER_BUILD_TOOLS=OFF -DZOLSAX2PARSER_BUILD_EXAMPLES=OFF
 secure="ZOLSAX2ParserFuzzer ZOLSAX2ValidatorFuzzer"
-isolated="ZOLSAX2ParserDefaultFuzzer ZOLSAX2ValidatorDefaultFuzzer ZOLSAX2SchemaFuzzer"
+isolated="ZOLSAX2ParserDefaultFuzzer ZOLSAX2ValidatorDefaultFuzzer ZOLSAX2SchemaFuzzer ZOLSAX2DifferentialFuzzer"
 # shellcheck disable=SC2086
 cmake --build "$dir" -j2 --target $secure $isolated
 
@@ -32,7 +33,7 @@ if ! unshare -n true 2>/dev/null; then
     if unshare -rn true 2>/dev/null; then
         isolate="unshare -rn"
     else
-        echo "No network namespace available (unshare -n): the default-mode and schema targets do not run."
+        echo "No network namespace available (unshare -n): the default-mode, schema and differential targets do not run."
         isolate=""
         isolated=""
     fi

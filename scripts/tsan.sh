@@ -1,6 +1,8 @@
 #!/bin/sh
 # Builds the thread lifecycle test (six threads creating, using and destroying parsers and
-# validators) with ThreadSanitizer in its own directory and runs it. Xerces-C++ is the
+# validators, and a host thread that initialises Xerces through ZOLSAX2PlatformScope and
+# parses with a raw reader beside three of them) with ThreadSanitizer in its own directory
+# and runs it. Xerces-C++ is the
 # system's uninstrumented library: races inside it are invisible here, but its locks and
 # allocations go through the sanitizer's interceptors, so it causes no false reports.
 set -eu

@@ -1,9 +1,16 @@
 #include "TestSupport.h"
 
 #include <ZOLSAX2Parser.h>
+#include <ZOLSAX2PlatformScope.h>
 #include <ZOLSAX2Validator.h>
 
 #include <gtest/gtest.h>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/XMLString.hpp>
 
 #include <memory>
 #include <string>
@@ -52,7 +59,111 @@ std::string oneRound(int round, const std::string& schema, const std::string& go
     return actual == expected ? std::string() : "round " + std::to_string(round) + ": " + actual + "\n";
 }
 
+// A host's own use of Xerces: a raw reader with its default features, whose events become
+// a trace like Trace's.
+class RawTrace : public xercesc::DefaultHandler {
+public:
+    std::string trace;
+    void startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname,
+                      const xercesc::Attributes& attributes) override
+    {
+        trace += "(" + narrow(qname);
+        for (XMLSize_t i = 0; i < attributes.getLength(); ++i)
+            trace += " " + narrow(attributes.getQName(i)) + "=" + narrow(attributes.getValue(i));
+    }
+    void endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const qname) override
+    {
+        trace += ")" + narrow(qname);
+    }
+    void characters(const XMLCh* const text, const XMLSize_t length) override
+    {
+        trace += "\"" + narrow(std::u16string(text, text + length).c_str()) + "\"";
+    }
+    void fatalError(const xercesc::SAXParseException&) override { trace += "!"; }
+
+private:
+    static std::string narrow(const XMLCh* text)
+    {
+        char* bytes = xercesc::XMLString::transcode(text);
+        std::string result(bytes);
+        xercesc::XMLString::release(&bytes);
+        return result;
+    }
+};
+
+// One round of the host: take part in the library's initialisation (as a scope object on
+// even rounds, through the two functions on odd ones), parse a document with an internal
+// DTD with a raw reader, let go. Answers what went wrong, or nothing.
+std::string hostRound(int round)
+{
+    static const char DOCUMENT[] = "<!DOCTYPE r [<!ENTITY e 'x'><!ATTLIST r d CDATA 'y'>]><r a='&e;'>&e;</r>";
+    std::string trace;
+    auto parse = [&trace] {
+        RawTrace handler;
+        xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader();
+        reader->setContentHandler(&handler);
+        reader->setErrorHandler(&handler);
+        xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(DOCUMENT), sizeof DOCUMENT - 1, "host");
+        reader->parse(source);
+        delete reader;
+        trace = handler.trace;
+    };
+    if (round % 2 == 0) {
+        const ZOLSAX2PlatformScope scope;
+        parse();
+    } else {
+        ZOLSAX2PlatformScope::initialize();
+        parse();
+        ZOLSAX2PlatformScope::terminate();
+    }
+    const std::string expected = "(r a=x d=y\"x\")r";
+    return trace == expected ? std::string() : "host round " + std::to_string(round) + ": " + trace + "\n";
+}
+
 } // namespace
+
+TEST(ZOLSAX2Platform, HostThatUsesXercesThroughTheScopeRacesWithNothing)
+{
+    // The host initialises and terminates Xerces once per round, with a raw reader between,
+    // while three threads make, use and destroy the library's objects. Done with
+    // XMLPlatformUtils::Initialize and Terminate instead, this crashes inside Xerces.
+    ScratchDir dir;
+    const std::string schema = dir.write("t.xsd", SCHEMA);
+    const std::string good = dir.write("good.xml", "<n xmlns='urn:t'>12</n>");
+    const std::string bad = dir.write("bad.xml", "<n xmlns='urn:t'>twelve</n>");
+    constexpr int THREADS = 3;
+    constexpr int ROUNDS = 150;
+    std::vector<std::string> failures(THREADS + 1);
+    std::vector<std::thread> threads;
+    threads.emplace_back([&] {
+        for (int round = 0; round < 4 * ROUNDS; ++round)
+            failures[THREADS] += hostRound(round);
+    });
+    for (int t = 0; t < THREADS; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < ROUNDS; ++round)
+                failures[static_cast<std::size_t>(t)] += oneRound(round + t, schema, good, bad);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::string& failure : failures)
+        EXPECT_EQ("", failure);
+}
+
+TEST(ZOLSAX2Platform, ScopeKeepsXercesUpWhileTheLibrarysObjectsComeAndGo)
+{
+    // The scope holds Xerces up while a parser comes and goes, and Xerces still works after.
+    const ZOLSAX2PlatformScope outer;
+    {
+        ZOLMemoryLog log;
+        Trace trace;
+        ZOLSAX2Parser parser(&trace, &log, Trace::onStart, Trace::onEnd, Trace::onCharacters, Trace::onPI);
+        parser.parseString("<r/>");
+        EXPECT_EQ("(r )r", trace.str());
+    }
+    EXPECT_EQ("", hostRound(0) + hostRound(1));
+}
 
 TEST(ZOLSAX2Platform, ParsersAndValidatorsLiveAndDieOnSixThreadsAtOnce)
 {

@@ -5,8 +5,16 @@
 #include <ZOLSAX2Parser.h>
 
 #include <ostream>
+#include <string_view>
 
 namespace zolsax2 {
+
+namespace {
+
+// The most bytes of one run escaped at a time.
+constexpr std::size_t SLICE_BYTES = 64 * 1024;
+
+} // namespace
 
 EventWriter::EventWriter(std::ostream& out, bool positions) : out(out), positions(positions) {}
 
@@ -73,8 +81,17 @@ void EventWriter::characters(void* writer, const char* text, int length)
         self->line += '\t';
         self->textOpen = true;
     }
-    Escape::append(self->line, std::string_view(text, static_cast<std::size_t>(length)), Escape::DOUBLE);
-    self->flushLine();
+    // A long run (a CDATA section arrives whole) goes out in slices, each cut before a byte
+    // that starts a character, so the escaped copy never holds more than one slice.
+    std::string_view rest(text, static_cast<std::size_t>(length));
+    while (!rest.empty()) {
+        std::size_t cut = rest.size() <= SLICE_BYTES ? rest.size() : SLICE_BYTES;
+        while (cut < rest.size() && (static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80)
+            ++cut;
+        Escape::append(self->line, rest.substr(0, cut), Escape::DOUBLE);
+        self->flushLine();
+        rest.remove_prefix(cut);
+    }
 }
 
 void EventWriter::processingInstruction(void* writer, const char* target, const char* data)

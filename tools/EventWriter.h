@@ -12,7 +12,8 @@ namespace zolsax2 {
 //     start<TAB>qname[<TAB>name=value]...   end<TAB>qname   chars<TAB>text   pi<TAB>target<TAB>data
 // Fields are escaped as Escape::field does. Adjacent character runs make one chars line,
 // streamed: the line starts at the first non-empty run and each run is written as it
-// arrives, so a text node of any size takes the memory of one run. The static members are
+// arrives, in slices of at most 64 KiB, so a text node of any size takes the memory of one
+// run as the parser delivers it (a CDATA section is one run) and no escaped copy of it. The static members are
 // the parser's callbacks, with the writer as userData.
 class EventWriter {
 public:

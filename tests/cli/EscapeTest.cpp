@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -51,4 +52,37 @@ TEST(EventWriter, StreamsCharacterDataAsItArrives)
     writer.finish();
     writer.finish();
     EXPECT_EQ(out.str(), "chars\tone\\n\\x1btwo\nstart\te\nchars\tthree\n");
+}
+
+namespace {
+
+// Keeps what is written and the size of the largest single write.
+class WriteSizes : public std::stringbuf {
+public:
+    std::streamsize largest = 0;
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        largest = std::max(largest, n);
+        return std::stringbuf::xsputn(s, n);
+    }
+};
+
+} // namespace
+
+TEST(EventWriter, LongRunGoesOutInSlicesThatNeverSplitACharacter)
+{
+    // One run of 300,000 bytes, as a CDATA section arrives: two- and three-byte characters,
+    // a C1 control and a backslash fall across every slice boundary.
+    std::string run = "x";
+    while (run.size() < 300000)
+        run += "\xc3\xa9\xe2\x82\xac\xc2\x85\\";
+    WriteSizes sizes;
+    std::ostream out(&sizes);
+    zolsax2::EventWriter writer(out, false);
+    zolsax2::EventWriter::characters(&writer, run.c_str(), static_cast<int>(run.size()));
+    writer.finish();
+    EXPECT_EQ(sizes.str(), "chars\t" + Escape::field(run) + "\n");
+    EXPECT_LE(sizes.largest, 4 * 65536);
 }

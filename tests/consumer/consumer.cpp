@@ -1,5 +1,6 @@
 // Built against the installed package only: proves the headers and targets are enough.
 #include <ZOLSAX2Parser.h>
+#include <ZOLSAX2PlatformScope.h>
 #include <ZOLSAX2Validator.h>
 #include <ZOLStd.h>
 #include <ZSAX.h>
@@ -13,6 +14,8 @@ static void onStart(void* userData, const char*, const char**)
 
 int main()
 {
+    // A host that uses Xerces itself takes part in the library's initialisation.
+    const ZOLSAX2PlatformScope xerces;
     ZOLMemoryLog log;
     int elements = 0;
     ZOLSAX2Parser parser(&elements, &log, onStart, nullptr, nullptr, nullptr);

@@ -4,6 +4,7 @@
 // targets may name any host, so their child first takes a network namespace of its own; where
 // the system refuses one, they are skipped with a note.
 
+#include "DifferentialTarget.h"
 #include "FuzzTargets.h"
 #include "HostileSupport.h"
 
@@ -44,6 +45,8 @@ std::vector<Replay> replays()
          [](const std::string& s) { fuzztargets::ValidatorTarget(false).run(bytesOf(s), s.size()); }},
         {"ZOLSAX2SchemaFuzzer-", true,
          [](const std::string& s) { fuzztargets::SchemaTarget().run(bytesOf(s), s.size()); }},
+        {"ZOLSAX2DifferentialFuzzer-", true,
+         [](const std::string& s) { fuzztargets::DifferentialTarget().run(bytesOf(s), s.size()); }},
     };
 }
 
