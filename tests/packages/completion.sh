@@ -31,7 +31,7 @@ while IFS='|' read -r line expected; do
         failed=1
     fi
 done <<'CASES'
-zolsax2 |check count events messages validate
+zolsax2 |check count events messages resolve validate
 zolsax2 --vers|--version
 zolsax2 va|validate
 zolsax2 -j 2 c|check count
