@@ -21,9 +21,11 @@ namespace {
 // What one thread checks with: its own log and parser, made on the calling thread. The
 // parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    explicit Worker(bool secure)
+    Worker(bool secure, bool namespaces)
     {
         parser.setSecureProcessing(secure);
+        parser.setNamespaceChecking(namespaces);
+        parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }
     static void skippedEntity(void* worker, const char* name)
@@ -50,7 +52,7 @@ int CheckCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line.secure, line.namespaces));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     std::size_t files = 0;
@@ -72,9 +74,10 @@ int CheckCommand::run()
             ++files;
             failed += reports[slot].ok ? 0 : 1;
         });
-    if (files != 1 || !line.filesFrom.empty())
-        out << plural(files, "file") << ": " << files - failed << " ok, " << failed << " failed\n";
-    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+    if ((files != 1 || !line.filesFrom.empty()) && (files > 0 || line.allowEmpty))
+        out << plural(files, "file") << ": " << files - failed << " ok, " << failed << " failed"
+            << (inputs.problem().empty() ? "\n" : " (incomplete)\n");
+    return finish(inputs, files, failed == 0 ? EXIT_OK : EXIT_FAILED);
 }
 
 } // namespace zolsax2

@@ -28,9 +28,11 @@ const char* const HEADER = "  elements attributes   characters    PIs     time m
 // worker, so that the entities the reader did not expand reach the log; the events go on to
 // the counter.
 struct Worker {
-    explicit Worker(bool secure)
+    Worker(bool secure, bool namespaces)
     {
         parser.setSecureProcessing(secure);
+        parser.setNamespaceChecking(namespaces);
+        parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }
     static void startElement(void* worker, const char* name, const char** attributes)
@@ -92,7 +94,7 @@ int CountCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line.secure, line.namespaces));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     EventCounter total;
@@ -113,7 +115,10 @@ int CountCommand::run()
         [&](std::size_t w, std::size_t slot, const std::string& name) {
             Worker& worker = *workers[w];
             Report& report = reports[slot];
-            const InputFile input(name);
+            InputFile input(name);
+            // Standard input is copied first, outside the timing, so its rate is known.
+            if (input.isStandardInput())
+                input.spool(in);
             worker.counter = EventCounter();
             const auto start = std::chrono::steady_clock::now();
             report.ok = input.parse(worker.parser, worker.log, in);
@@ -151,7 +156,7 @@ int CountCommand::run()
         header();
         out << countRow(total, totalMilliseconds, totalBytes, "total");
     }
-    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+    return finish(inputs, files, failed == 0 ? EXIT_OK : EXIT_FAILED);
 }
 
 } // namespace zolsax2

@@ -108,6 +108,24 @@ const std::vector<OptionHelp> optionHelp = {
                         available); the output and the exit status are those
                         of -j 1, byte for byte
 )"},
+    {"--allow-empty", "Output (check, validate, count)",
+     R"(  --allow-empty         no input at all (an empty list) is a normal outcome;
+                        without it "no files to check" is an error (exit 1)
+)"},
+    {"--format", "Output (check, validate, count)",
+     R"(  --format FORMAT       text (the default); json: one object a line (each
+                        diagnostic, each verdict, the final count); sarif: one
+                        SARIF 2.1.0 log; junit: JUnit XML, a test case a file
+                        (count: text or json)
+)"},
+    {"--no-namespaces", "Inputs (events, check, validate, count)",
+     R"(  --no-namespaces       check and count: do not check the Namespaces in XML
+                        constraints (undeclared prefixes, attributes with one
+                        expanded name, misused xml and xmlns prefixes)
+)"},
+    {"--namespaces", "events",
+     R"(  --namespaces          also check the Namespaces in XML constraints
+)"},
     {"--positions", "events",
      R"(  --positions           start each line with the reader's LINE:COLUMN and a
                         tab
@@ -142,7 +160,7 @@ const std::vector<OptionHelp> optionHelp = {
 const char* const DIAGNOSTICS = R"(Diagnostics (check and validate: standard output; events and count: standard
 error), one line each, the problems of a file before its verdict:
   FILE:LINE:COLUMN: SEVERITY: TEXT [CODE]   a problem at a position
-  FILE: SEVERITY: TEXT [CODE]               a problem without one
+  FILE:0:0: SEVERITY: TEXT [CODE]           a problem without one
   FILE: ok | FILE: failed                   the verdict of check (events and
                                             count print "FILE: failed" only)
   FILE validates | FILE fails to validate   the verdict of validate
@@ -155,11 +173,14 @@ error), one line each, the problems of a file before its verdict:
   absolute path or URL when it lies outside the current directory's tree.
   An error in an entity of data/with-entity.xml, say:
     $ zolsax2 check data/with-entity.xml
-    data/entities/first.ent:3:23: fatal: expected end of tag 'body' [ZSAX_W0001]
+    data/entities/first.ent:3:23: fatal error: expected end of tag 'body' [ZSAX_W0001]
     data/with-entity.xml: failed
   SEVERITY is how the reader classed the problem: warning (it read on and
   the verdict stands), error (the file fails; the reader read on) or fatal
-  (it stopped there).
+  error (it stopped there), as a compiler writes them, so the problem
+  matchers of CI services read every line; a problem without a position
+  (an unreadable file) is at 0:0. A byte that does not decode is placed
+  where it is ("byte 0xFF is not UTF-8"); a namespace problem is an error.
   check, events and count warn of each entity reference the parser drops
   because no declaration of it was read (one in an external DTD, which they
   never read):
@@ -168,7 +189,8 @@ error), one line each, the problems of a file before its verdict:
     not read
   CODE is the library's message ('zolsax2 messages CODE'); problems zolsax2
   finds itself have none: an input it cannot read gives the system's reason
-  ("FILE: fatal: cannot read: No such file or directory"). A parse that fails
+  ("FILE:0:0: fatal error: cannot read: No such file or directory"). A
+  parse that fails
   ends in the library's ZSAX_F0005 (Failed to parse XML file); the verdict
   line stands for it.
 )";
@@ -186,7 +208,7 @@ job loads the schemas once for all its files. A problem inside a schema, or
 in another file that the inputs share, is printed the first time only.
 A schema that is missing, say:
   $ zolsax2 validate --schema urn:example:a a.xsd x.xml y.xml
-  a.xsd: fatal: cannot read: No such file or directory
+  a.xsd:0:0: fatal error: cannot read: No such file or directory
   x.xml fails to validate
   y.xml fails to validate
   2 files: 0 validate, 2 fail to validate

@@ -123,6 +123,9 @@ bool InputFile::spool(std::istream& in)
         return false;
     }
     libraryPath = spoolPath;
+    struct stat status {};
+    if (::stat(spoolPath.c_str(), &status) == 0)
+        bytes = static_cast<std::uintmax_t>(status.st_size);
     sourceNames.add(spoolPath, standardInputName);
     return true;
 }

@@ -215,9 +215,10 @@ int ValidateCommand::run()
             ++files;
             failed += report.valid ? 0 : 1;
         });
-    if (files != 1 || !line.filesFrom.empty())
-        out << plural(files, "file") << ": " << files - failed << " validate, " << failed << " fail to validate\n";
-    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+    if ((files != 1 || !line.filesFrom.empty()) && (files > 0 || line.allowEmpty))
+        out << plural(files, "file") << ": " << files - failed << " validate, " << failed << " fail to validate"
+            << (inputs.problem().empty() ? "\n" : " (incomplete)\n");
+    return finish(inputs, files, failed == 0 ? EXIT_OK : EXIT_FAILED);
 }
 
 } // namespace zolsax2
