@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what the build and the tests need, when it is missing (Debian, as root).
 set -eu
-packages="cmake ninja-build g++ pkg-config libxerces-c-dev googletest libgtest-dev $*"
+packages="cmake ninja-build g++ pkg-config libxerces-c-dev googletest libgtest-dev nlohmann-json3-dev $*"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
