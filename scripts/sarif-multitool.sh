@@ -4,7 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 prefix=build/sarif-multitool
-if [ -x "$prefix/node_modules/.bin/sarif-multitool" ]; then
+if [ -x "$prefix/node_modules/.bin/sarif-multitool-linux" ]; then
     exit 0
 fi
 if ! command -v npm >/dev/null 2>&1; then

@@ -97,6 +97,9 @@ std::string linesOf(const std::vector<Shown>& diagnostics)
     return text;
 }
 
+// The rule of the problems zolsax2 finds itself, which have no catalogue code.
+const char* const TOOL_RULE = "zolsax2";
+
 } // namespace
 
 struct ReportWriter::State {
@@ -115,8 +118,7 @@ struct ReportWriter::State {
     void sarifResult(const Shown& d)
     {
         Json result;
-        if (!d.code.empty())
-            result["ruleId"] = d.code;
+        result["ruleId"] = d.code.empty() ? TOOL_RULE : d.code;
         result["level"] = d.severity == "warning" ? "warning" : "error";
         result["message"] = {{"text", d.text}};
         Json physical = {{"artifactLocation", {{"uri", uriOf(d.file)}}}};
@@ -244,10 +246,12 @@ void ReportWriter::State::writeSarif(bool complete) const
                          {"defaultConfiguration",
                           {{"level", message->getLevel() >= ZOLLogEvent::LEVEL_ERROR ? "error" : "warning"}}}});
     }
+    rules.push_back(
+        {{"id", TOOL_RULE},
+         {"shortDescription", {{"text", "a problem zolsax2 finds itself, such as an input it cannot read"}}},
+         {"defaultConfiguration", {{"level", "error"}}}});
     Json indexed = results;
     for (Json& result : indexed) {
-        if (!result.contains("ruleId"))
-            continue;
         for (std::size_t i = 0; i < rules.size(); ++i) {
             if (rules[i]["id"] == result["ruleId"])
                 result["ruleIndex"] = i;

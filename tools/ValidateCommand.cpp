@@ -9,6 +9,7 @@
 #include "Progress.h"
 #include "ReportWriter.h"
 #include "SchemaFile.h"
+#include "SchemaReferences.h"
 #include "SourceNames.h"
 
 #include <ZOLFile.h>
@@ -136,9 +137,12 @@ int ValidateCommand::run()
     Schemas schemas;
     bool schemasServe = true;
     ReportWriter writer(out, line.format, line.command);
+    SchemaReferences references;
     for (const CommandLine::Schema& s : line.schemas) {
         schemas.push_back(std::make_unique<SchemaFile>(s.location, s.targetNamespace));
         schemasServe = schemas.back()->check(line.secure) && schemasServe;
+        if (schemasServe && schemas.back()->location().compare(0, 1, "/") == 0)
+            references.add(schemas.back()->location(), line.secure);
         writer.problems(schemas.back()->problems().getRecords(), schemas.back()->names());
     }
 
@@ -206,6 +210,7 @@ int ValidateCommand::run()
                     report.records = checker->log.getRecords();
                 }
             }
+            references.place(report.records);
             const char* verdict = report.valid ? "validates" : "fails to validate";
             writer.input(report.records, report.names, &shown, report.valid, verdict,
                          report.valid && line.quiet ? std::string()
