@@ -149,10 +149,15 @@ ReportWriter::ReportWriter(std::ostream& out, const std::string& format, const s
 
 ReportWriter::~ReportWriter() = default;
 
-std::string ReportWriter::uriOf(const std::string& name)
+std::string ReportWriter::uriOf(const std::string& given)
 {
-    if (name.find("://") != std::string::npos)
-        return name;
+    if (given.find("://") != std::string::npos)
+        return given;
+    // A file below the current directory by its path from there, any other by its file: URL.
+    std::error_code ec;
+    const std::string cwd = std::filesystem::current_path(ec).string() + "/";
+    const bool below = !ec && given.compare(0, cwd.size(), cwd) == 0 && given.size() > cwd.size();
+    const std::string name = below ? given.substr(cwd.size()) : given;
     std::string uri = name.size() > 0 && name[0] == '/' ? "file://" : "";
     static const char* hex = "0123456789ABCDEF";
     for (const char c : name) {
