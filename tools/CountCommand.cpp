@@ -8,6 +8,8 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReportWriter.h"
+#include "SourceNames.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -64,6 +66,9 @@ struct Report {
     std::uintmax_t bytes = 0;
     std::string name;
     std::string diagnostics;
+    // For --format json.
+    std::vector<DiagnosticLog::Record> records;
+    SourceNames names{std::string()};
 };
 
 std::string countRow(const EventCounter& c, double milliseconds, std::uintmax_t bytes, const std::string& name)
@@ -108,7 +113,10 @@ int CountCommand::run()
             out << HEADER;
         headerDone = true;
     };
-    if (!line.quiet)
+    // json: one object a line on standard output, diagnostics included, as check writes them.
+    const bool json = line.format == "json";
+    ReportWriter writer(out, line.format, line.command);
+    if (!line.quiet && !json)
         header();
     runner.run(
         inputs, progress,
@@ -128,12 +136,24 @@ int CountCommand::run()
             report.bytes = input.size();
             report.name = Escape::text(input.names().inputName());
             report.diagnostics.clear();
+            report.records = worker.log.getRecords();
+            report.names = input.names();
             worker.log.print(report.diagnostics, input.names());
             if (!report.ok)
                 report.diagnostics += report.name + ": failed\n";
         },
         [&](std::size_t slot, const std::string&) {
             const Report& report = reports[slot];
+            if (json) {
+                ++files;
+                failed += report.ok ? 0 : 1;
+                writer.input(report.records, report.names, nullptr, report.ok, report.ok ? "ok" : "failed", "");
+                const EventCounter& c = report.counts;
+                if (report.ok)
+                    writer.counts(report.names.inputName(), c.elements, c.attributes, c.characterBytes,
+                                  c.processingInstructions, report.milliseconds, report.bytes);
+                return;
+            }
             if (!report.diagnostics.empty()) {
                 // Flushed first, so that on a terminal a file's problems come before its row.
                 out.flush();
@@ -152,7 +172,9 @@ int CountCommand::run()
             totalMilliseconds += report.milliseconds;
             totalBytes += report.bytes;
         });
-    if (files > 1) {
+    if (json) {
+        writer.finish(files, failed, inputs.problem().empty(), std::string());
+    } else if (files > 1) {
         header();
         out << countRow(total, totalMilliseconds, totalBytes, "total");
     }

@@ -224,6 +224,20 @@ void ReportWriter::input(const std::vector<DiagnosticLog::Record>& records, cons
     }
 }
 
+void ReportWriter::counts(const std::string& file, unsigned long long elements, unsigned long long attributes,
+                          unsigned long long characterBytes, unsigned long long processingInstructions,
+                          double milliseconds, unsigned long long bytes)
+{
+    state->out << line({{"type", "count"},
+                        {"file", file},
+                        {"elements", elements},
+                        {"attributes", attributes},
+                        {"characterBytes", characterBytes},
+                        {"processingInstructions", processingInstructions},
+                        {"milliseconds", milliseconds},
+                        {"bytes", bytes}});
+}
+
 void ReportWriter::finish(std::size_t files, std::size_t failed, bool complete, const std::string& summaryLine)
 {
     State& s = *state;

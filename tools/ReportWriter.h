@@ -37,6 +37,10 @@ public:
     // (empty: none, as -q leaves out the lines of inputs that pass).
     void input(const std::vector<DiagnosticLog::Record>& records, const SourceNames& names,
                std::set<std::string>* shown, bool ok, const std::string& verdict, const std::string& verdictLine);
+    // count's numbers of one input (json only): {"type":"count",...}.
+    void counts(const std::string& file, unsigned long long elements, unsigned long long attributes,
+                unsigned long long characterBytes, unsigned long long processingInstructions, double milliseconds,
+                unsigned long long bytes);
     // The end of the run: summaryLine is the text format's count line (empty: none).
     void finish(std::size_t files, std::size_t failed, bool complete, const std::string& summaryLine);
 
