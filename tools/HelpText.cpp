@@ -195,6 +195,59 @@ error), one line each, the problems of a file before its verdict:
   line stands for it.
 )";
 
+const char* const FORMATS = R"(Formats (--format; check and validate, count text or json), in input order
+with any -j:
+  text   the diagnostic and verdict lines above (the default)
+  json   one object a line: each diagnostic, each verdict, then the count,
+         whose "complete" is false when a --files-from list failed:
+    $ zolsax2 check --format json data/bad-byte.xml data/unbound-prefix.xml
+    {"type":"diagnostic","file":"data/bad-byte.xml","line":2,"column":7,"severity":"fatal error","code":"ZSAX_W0001","message":"byte 0xFF is not UTF-8"}
+    {"type":"verdict","file":"data/bad-byte.xml","ok":false,"verdict":"failed"}
+    {"type":"diagnostic","file":"data/unbound-prefix.xml","line":1,"column":7,"severity":"error","code":"ZSAX_W0001","message":"the prefix 'a' of element 'a:b' is not declared"}
+    {"type":"verdict","file":"data/unbound-prefix.xml","ok":false,"verdict":"failed"}
+    {"type":"summary","files":2,"ok":0,"failed":2,"complete":true}
+  junit  one JUnit XML report, a test case per file, the diagnostics of a
+         failed file as its failure:
+    $ zolsax2 check --format junit data/unbound-prefix.xml
+    <?xml version="1.0" encoding="UTF-8"?>
+    <testsuites name="zolsax2 check" tests="1" failures="1" errors="0">
+      <testsuite name="zolsax2 check" tests="1" failures="1" errors="0" skipped="0">
+        <testcase classname="zolsax2.check" name="data/unbound-prefix.xml">
+          <failure message="the prefix 'a' of element 'a:b' is not declared" type="ZSAX_W0001">data/unbound-prefix.xml:1:7: error: the prefix 'a' of element 'a:b' is not declared [ZSAX_W0001]
+    </failure>
+        </testcase>
+      </testsuite>
+    </testsuites>
+  sarif  one SARIF 2.1.0 log: a result per diagnostic, the catalogue's codes
+         (and zolsax2 for the tool's own findings) as rules, files relative to
+         the current directory, columns in UTF-16 code units; its results:
+    $ zolsax2 check --format sarif data/unbound-prefix.xml
+          "results": [
+            {
+              "ruleId": "ZSAX_W0001",
+              "level": "error",
+              "message": {
+                "text": "the prefix 'a' of element 'a:b' is not declared"
+              },
+              "locations": [
+                {
+                  "physicalLocation": {
+                    "artifactLocation": {
+                      "uri": "data/unbound-prefix.xml",
+                      "uriBaseId": "CWD"
+                    },
+                    "region": {
+                      "startLine": 1,
+                      "startColumn": 7
+                    }
+                  }
+                }
+              ],
+              "ruleIndex": 0
+            }
+          ]
+)";
+
 const char* const VALIDATION = R"(Validation answers for the named schemas only: "FILE validates" means the
 file was checked against them. A file fails when it is not valid, when a
 named schema cannot be used, or when its document element is in a namespace
@@ -275,8 +328,8 @@ std::string HelpText::full()
     }
     text += "\nProgress is shown on standard error when it is a terminal and a run over\n"
             "several files takes more than a second.\n\n";
-    text += std::string(DIAGNOSTICS) + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\n" + ENVIRONMENT +
-            "\nExamples:\n";
+    text += std::string(DIAGNOSTICS) + "\n" + FORMATS + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\n" +
+            ENVIRONMENT + "\nExamples:\n";
     for (const CommandHelp& c : commandHelp)
         text += c.examples;
     return text;
@@ -293,10 +346,15 @@ std::string HelpText::of(const std::string& command)
         if (CommandLine::accepts(c.name, o.name))
             text += o.text;
     }
+    // validate's own section is long: its formats are those of check.
+    if (command == "check" || command == "count")
+        text += std::string("\n") + FORMATS;
     if (command == "validate")
         text += std::string("\n") + VALIDATION;
     text += std::string("\nExamples:\n") + c.examples +
             "\nThe diagnostic format, the escapes and the exit status: 'zolsax2 --help'.\n";
+    if (command == "validate")
+        text += "The output formats (--format): 'zolsax2 check --help'.\n";
     return text;
 }
 

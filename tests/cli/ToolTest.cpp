@@ -162,6 +162,22 @@ TEST(ToolHelp, SampleOutputsAreWhatTheToolPrints)
         for (std::size_t at = 0; at < r.out.size(); at = r.out.find('\n', at) + 1)
             sample += "    " + r.out.substr(at, r.out.find('\n', at) + 1 - at);
         EXPECT_NE(runTool({"--help"}).out.find(sample), std::string::npos) << sample;
+        // The samples of the formats, whole (json, junit) or their results (sarif).
+        for (const auto& [format, files] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+                 {"json", {"data/bad-byte.xml", "data/unbound-prefix.xml"}},
+                 {"junit", {"data/unbound-prefix.xml"}},
+                 {"sarif", {"data/unbound-prefix.xml"}}}) {
+            std::vector<std::string> args = {"check", "--format", format};
+            args.insert(args.end(), files.begin(), files.end());
+            std::string output = runTool(args).out;
+            if (format == "sarif")
+                output = output.substr(output.find("      \"results\""),
+                                       output.find("\n      ]\n") + 9 - output.find("      \"results\""));
+            std::string shown;
+            for (std::size_t at = 0; at < output.size(); at = output.find('\n', at) + 1)
+                shown += "    " + output.substr(at, output.find('\n', at) + 1 - at);
+            EXPECT_NE(runTool({"check", "--help"}).out.find(shown), std::string::npos) << shown;
+        }
     }
     testsupport::ScratchDir dir;
     dir.write("x.xml", "<x/>");
