@@ -21,9 +21,9 @@ std::vector<std::vector<std::string>> faultRuns()
 {
     const std::string data = sourceDir() + "/tests/cli/data/";
     const std::vector<std::string> documents = {
-        po("order-good.xml"),  po("order-bad.xml"),      po("order-broken.xml"), po("not-xml.txt"),
-        po("order-items.xml"), data + "with-entity.xml", data + "skipped.xml",   data + "note-bad.xml",
-        po("missing.xml"),     data + "hinted-other.xml"};
+        po("order-good.xml"),  po("order-bad.xml"),       po("order-broken.xml"), po("not-xml.txt"),
+        po("order-items.xml"), data + "with-entity.xml",  data + "skipped.xml",   data + "note-bad.xml",
+        po("missing.xml"),     data + "hinted-other.xml", data + "bad-byte.xml",  data + "unbound-prefix.xml"};
     std::vector<std::vector<std::string>> runs;
     std::vector<std::string> check = {"check"};
     check.insert(check.end(), documents.begin(), documents.end());
