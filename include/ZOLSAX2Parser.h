@@ -113,8 +113,9 @@ public:
     // effect at the next start tag): a qualified name has one colon between two non-empty
     // parts, every prefix of an element or attribute is declared, no element has two
     // attributes with the same namespace and local name, the prefixes xml and xmlns and
-    // their namespaces are used only as reserved, and no name has the prefix xmlns but a
-    // declaration. Each violation is logged as SAX_PARSE_ERROR at the reader's position
+    // their namespaces are used only as reserved, no name has the prefix xmlns but a
+    // declaration, and no processing instruction's target has a colon (entity and
+    // notation names of the DTD are not checked). Each violation is logged as SAX_PARSE_ERROR at the reader's position
     // (just after the start tag), with location data at the error level; the reader reads
     // on and the parse then throws XML_PARSE_FAILED. The callbacks receive exactly what
     // they receive without the check (names as written, xmlns attributes included).

@@ -103,6 +103,8 @@ void ZOLSAX2ContentHandler::processingInstruction(const XMLCh* const target, con
 {
     if (pendingHighSurrogate != 0)
         flushPendingHighSurrogate();
+    if (namespaceChecker != nullptr)
+        namespaceChecker->processingInstruction(target, locator);
     if (processingInstructionCallback == nullptr)
         return;
     const ZOLString t(target);

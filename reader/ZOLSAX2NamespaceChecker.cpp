@@ -144,6 +144,13 @@ void ZOLSAX2NamespaceChecker::startElement(const XMLCh* qname, const xercesc::At
     }
 }
 
+void ZOLSAX2NamespaceChecker::processingInstruction(const XMLCh* target, const xercesc::Locator* locator)
+{
+    const std::u16string name = target;
+    if (name.find(u':') != std::u16string::npos)
+        report("processing instruction target " + quoted(name) + " has a colon", locator);
+}
+
 void ZOLSAX2NamespaceChecker::endElement()
 {
     if (scopes.empty())

@@ -13,7 +13,8 @@ class Locator;
 XERCES_CPP_NAMESPACE_END
 
 // Checks the namespace constraints of XML (qualified names, declared prefixes, attributes
-// with one expanded name, the reserved prefixes xml and xmlns) over the elements of a reader
+// with one expanded name, the reserved prefixes xml and xmlns, no colon in a processing
+// instruction's target) over the elements of a reader
 // that runs without namespace processing, so that what the callbacks receive stays as it is.
 // Each violation goes to the error handler as an error at the reader's position; the reader
 // reads on. Internal to the library.
@@ -26,6 +27,8 @@ public:
     void reset();
     // Checks a start tag (qualified name and attributes as written) and opens its scope.
     void startElement(const XMLCh* qname, const xercesc::Attributes& attrs, const xercesc::Locator* locator);
+    // Checks that a processing instruction's target has no colon.
+    void processingInstruction(const XMLCh* target, const xercesc::Locator* locator);
     // Closes the scope of the innermost open element.
     void endElement();
 

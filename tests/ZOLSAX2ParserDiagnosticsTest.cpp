@@ -82,6 +82,8 @@ TEST(ZOLSAX2ParserNamespaces, ViolationsAreErrorsAtTheTagAndTheCallbacksStayAsTh
         {"<a:b:c xmlns:a='u'/>",
          "(a:b:c xmlns:a=u )a:b:c\nWARNING ZSAX_W0001 (1:21): element name 'a:b:c' is not a qualified name "
          "(PREFIX:NAME)\n"},
+        {"<a><?a:b x?></a>",
+         "(a ?a:b x)a\nWARNING ZSAX_W0001 (1:13): processing instruction target 'a:b' has a colon\n"},
         // Scopes end with their element; xml is always bound; two prefixes of two namespaces.
         {"<a><b xmlns:p='u'/><p:c/></a>",
          "(a (b xmlns:p=u )b(p:c )p:c)a\nWARNING ZSAX_W0001 (1:26): the prefix 'p' of element 'p:c' is not declared\n"},
