@@ -4,6 +4,7 @@
 #include "ZOLSAX2BadByteLocator.h"
 
 #include <ZOLSAX2Parser.h>
+#include <ZOLSAX2Validator.h>
 
 #include <gtest/gtest.h>
 
@@ -167,5 +168,25 @@ TEST(ZOLSAX2BadByteLocator, FirstByteThatDoesNotDecode)
                               " " + f.text
                         : "none",
                   expected);
+    }
+}
+
+TEST(ZOLSAX2ValidatorEncodingErrors, PlacedAtTheBadByteOfTheDocument)
+{
+    ScratchDir dir;
+    const std::string doc = dir.write(
+        "doc.xml", "<purchaseOrder xmlns='urn:example:purchase-order' orderDate='2026-11-30'>\n<!-- \xFF -->\n"
+                   "</purchaseOrder>\n");
+    for (const bool on : {false, true}) {
+        ZOLMemoryLog log;
+        ZOLSAX2Validator validator(&log);
+        validator.addSchemaLocation("urn:example:purchase-order",
+                                    (std::string(ZOLSAX2_EXAMPLES_DIR) + "/purchase-order/purchase-order.xsd").c_str());
+        validator.setEncodingErrorLocation(on);
+        EXPECT_FALSE(validator.validate(ZOLFile(doc.c_str())));
+        EXPECT_EQ(renderLocated(log, dir.getPath() + "/"),
+                  on ? "WARNING ZSAX_W0001 (2:6): byte 0xFF is not UTF-8 @ doc.xml:2:6 FATAL\n"
+                     : "ERROR ZSAX_E0006 An XML format error occurred during parsing the file (1:1): Please make sure "
+                       "the file is in the XML format @ doc.xml:1:1 FATAL\n");
     }
 }

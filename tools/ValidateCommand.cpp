@@ -39,6 +39,7 @@ struct Worker {
         validator.setSecureProcessing(line.secure);
         validator.setStrictValidation(true, line.followHints);
         validator.setSchemaCaching(true);
+        validator.setEncodingErrorLocation(true);
         for (const auto& schema : schemas) {
             if (schema->targetNamespace().empty())
                 validator.addNoNamespaceSchemaLocation(schema->location().c_str());

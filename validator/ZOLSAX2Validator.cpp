@@ -1,6 +1,7 @@
 #include "ZOLSAX2Validator.h"
 
 #include "ZOLSAX2AmplificationGuard.h"
+#include "ZOLSAX2BadByteLocator.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2EntityGuard.h"
@@ -248,6 +249,9 @@ std::unique_ptr<xercesc::InputSource> documentSource(const ZOLString& path)
 
 struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     explicit Extensions(ZOLLog* log) : records(log), entityGuard(&records) {}
+
+    // Places encoding errors at their byte once asked to.
+    ZOLSAX2BadByteLocator badByteLocator;
 
     // Where the grammar of the configured schemas comes from for the next document.
     enum class Cache {
@@ -606,6 +610,11 @@ bool ZOLSAX2Validator::loadSchemas()
         return false;
     }
     return x.cache == Extensions::Cache::LOADED;
+}
+
+void ZOLSAX2Validator::setEncodingErrorLocation(bool on)
+{
+    errorHandler->badByteLocator = on ? &extensions->badByteLocator : nullptr;
 }
 
 void ZOLSAX2Validator::setSchemaFullChecking(bool on)
