@@ -110,6 +110,29 @@ public:
     // below 1 or not a number. Has no effect unless secure processing is on.
     bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
 
+    // Checks later parses against the namespace constraints of XML (off by default; takes
+    // effect at the next start tag): a qualified name has one colon between two non-empty
+    // parts, every prefix of an element or attribute is declared, no element has two
+    // attributes with the same namespace and local name, the prefixes xml and xmlns and
+    // their namespaces are used only as reserved, no name has the prefix xmlns but a
+    // declaration, and no processing instruction's target has a colon (entity and
+    // notation names of the DTD are not checked). Each violation is logged as SAX_PARSE_ERROR at the reader's position
+    // (just after the start tag), with location data at the error level; the reader reads
+    // on and the parse then throws XML_PARSE_FAILED. The callbacks receive exactly what
+    // they receive without the check (names as written, xmlns attributes included).
+    // See docs/additions.md.
+    void setNamespaceChecking(bool on);
+    // Places encoding errors at the byte that does not decode (off by default). The reader
+    // converts its input a block at a time and reports a bad byte where its block began,
+    // often line 1, column 1 (logged as XML_UTF_DATAFORMAT_ERROR, "not XML at all"). With
+    // this on, when a fatal error is an encoding error whose first bad byte is past the
+    // input's first byte, the record is SAX_PARSE_ERROR instead, with the line and column
+    // of that byte as the reader counts them and a text such as "byte 0xFF is not UTF-8",
+    // and its location data carries the same line and column at the fatal level. Files and
+    // parseString() input are read again to find the byte; standard input, encodings other
+    // than UTF-8 and US-ASCII and a bad first byte keep the reader's report.
+    void setEncodingErrorLocation(bool on);
+
 private:
     // State of the additions; defined with the parser's code.
     struct Extensions;

@@ -123,6 +123,9 @@ public:
     // Meant for schemas already found sound, for instance by another validator's
     // loadSchemas() with checking on. A change drops a cached grammar.
     void setSchemaFullChecking(bool on);
+    // Places encoding errors of the documents and schemas read at the byte that does not
+    // decode, as ZOLSAX2Parser::setEncodingErrorLocation does (off by default).
+    void setEncodingErrorLocation(bool on);
     // The amplification limit of secure processing, for later validations (called from the
     // log, from the next validation on): the answer is
     // false, with a SAX_PARSE_ERROR record at the position reached, once the text the

@@ -1,5 +1,7 @@
 #include "ZOLSAX2ContentHandler.h"
 
+#include "ZOLSAX2NamespaceChecker.h"
+
 #include <xercesc/sax2/Attributes.hpp>
 
 #include <cstdint>
@@ -82,6 +84,8 @@ void ZOLSAX2ContentHandler::endElement(const XMLCh* const, const XMLCh* const, c
 {
     if (pendingHighSurrogate != 0)
         flushPendingHighSurrogate();
+    if (namespaceChecker != nullptr)
+        namespaceChecker->endElement();
     if (endElementCallback == nullptr)
         return;
     const ZOLString name(qname);
@@ -94,6 +98,8 @@ void ZOLSAX2ContentHandler::processingInstruction(const XMLCh* const target, con
 {
     if (pendingHighSurrogate != 0)
         flushPendingHighSurrogate();
+    if (namespaceChecker != nullptr)
+        namespaceChecker->processingInstruction(target, locator);
     if (processingInstructionCallback == nullptr)
         return;
     const ZOLString t(target);
@@ -109,6 +115,8 @@ void ZOLSAX2ContentHandler::setDocumentLocator(const xercesc::Locator* const doc
 void ZOLSAX2ContentHandler::startDocument()
 {
     pendingHighSurrogate = 0;
+    if (namespaceChecker != nullptr)
+        namespaceChecker->reset();
 }
 
 namespace {
@@ -188,6 +196,8 @@ void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const,
 {
     if (pendingHighSurrogate != 0)
         flushPendingHighSurrogate();
+    if (namespaceChecker != nullptr)
+        namespaceChecker->startElement(qname, attrs, locator);
     if (startElementCallback == nullptr)
         return;
     const XMLSize_t n = attrs.getLength();

@@ -12,6 +12,8 @@
 // returns. An event whose callback is null costs nothing. Besides the four callbacks of
 // the constructor, the parser may set a fifth for skipped entities, which only the
 // ZOLSAX2SkippedEntityReader calls (through skippedEntity). Internal to the library.
+class ZOLSAX2NamespaceChecker;
+
 class ZOLSAX2ContentHandler : public xercesc::ContentHandler {
 public:
     // Keeps the caller's context pointer and callbacks; any callback may be null.
@@ -52,6 +54,8 @@ private:
     const xercesc::Locator* locator;
     // An addition, set by the parser; null unless the caller asked for it.
     SkippedEntityCallback skippedEntityCallback;
+    // An addition, set by the parser: checks namespace constraints when not null.
+    ZOLSAX2NamespaceChecker* namespaceChecker = nullptr;
     // The high half of a surrogate pair that ended the last run of text; 0 when none.
     char16_t pendingHighSurrogate;
 

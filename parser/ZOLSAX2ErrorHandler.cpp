@@ -1,5 +1,7 @@
 #include "ZOLSAX2ErrorHandler.h"
 
+#include "ZOLSAX2BadByteLocator.h"
+#include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2LongToString.h"
 
 #include <ZOLLogEvent.h>
@@ -47,6 +49,10 @@ void ZOLSAX2ErrorHandler::error(const xercesc::SAXParseException& exc)
 
 void ZOLSAX2ErrorHandler::fatalError(const xercesc::SAXParseException& exc)
 {
+    if (badByteLocator != nullptr && badByteLocator->relocate(exc, *log)) {
+        errorSeen = true;
+        return;
+    }
     const ZOLString line = longToString(static_cast<long>(exc.getLineNumber()));
     const ZOLString column = longToString(static_cast<long>(exc.getColumnNumber()));
     // A fatal error at the very first character means the input is not XML at all.

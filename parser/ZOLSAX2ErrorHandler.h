@@ -4,6 +4,7 @@
 #include <xercesc/sax/ErrorHandler.hpp>
 
 class ZOLLog;
+class ZOLSAX2BadByteLocator;
 
 // Writes one catalogue record per problem the reader reports and remembers whether an
 // error or a warning was seen. It never throws and never stops a parse; its owner reads
@@ -43,6 +44,8 @@ private:
     bool errorSeen;
     bool warningSeen;
     ZOLLog* log;
+    // An addition, set by the parser: places encoding errors at their byte when not null.
+    const ZOLSAX2BadByteLocator* badByteLocator = nullptr;
 };
 
 #endif

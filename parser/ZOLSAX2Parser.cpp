@@ -1,11 +1,13 @@
 #include "ZOLSAX2Parser.h"
 
 #include "ZOLSAX2AmplificationGuard.h"
+#include "ZOLSAX2BadByteLocator.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2FlagScope.h"
 #include "ZOLSAX2LongToString.h"
+#include "ZOLSAX2NamespaceChecker.h"
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2ReaderOwner.h"
 
@@ -32,6 +34,9 @@ struct ZOLSAX2Parser::Extensions {
     ZOLSAX2EntityGuard entityGuard;
     // The memory of a secure reader, which measures what it expands.
     ZOLSAX2AmplificationGuard amplificationGuard;
+    // Made when namespace checking is first asked for.
+    std::unique_ptr<ZOLSAX2NamespaceChecker> namespaceChecker;
+    ZOLSAX2BadByteLocator badByteLocator;
 };
 
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
@@ -97,7 +102,14 @@ void ZOLSAX2Parser::parseStdIn()
 void ZOLSAX2Parser::parseString(const ZOLString& text)
 {
     xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(text.chars()), text.length(), "memory", false);
-    parse(&source);
+    extensions->badByteLocator.setMemory(text.chars(), static_cast<std::size_t>(text.length()), "memory");
+    try {
+        parse(&source);
+    } catch (...) {
+        extensions->badByteLocator.setMemory(nullptr, 0, nullptr);
+        throw;
+    }
+    extensions->badByteLocator.setMemory(nullptr, 0, nullptr);
 }
 
 ZOLString ZOLSAX2Parser::getPosition() const
@@ -118,6 +130,18 @@ void ZOLSAX2Parser::setSecureProcessing(bool on)
 void ZOLSAX2Parser::setSkippedEntityCallback(SkippedEntityCallback callback)
 {
     contentHandler->skippedEntityCallback = callback;
+}
+
+void ZOLSAX2Parser::setNamespaceChecking(bool on)
+{
+    if (on && !extensions->namespaceChecker)
+        extensions->namespaceChecker = std::make_unique<ZOLSAX2NamespaceChecker>(*errorHandler);
+    contentHandler->namespaceChecker = on ? extensions->namespaceChecker.get() : nullptr;
+}
+
+void ZOLSAX2Parser::setEncodingErrorLocation(bool on)
+{
+    errorHandler->badByteLocator = on ? &extensions->badByteLocator : nullptr;
 }
 
 bool ZOLSAX2Parser::setAmplificationLimit(double ratio, unsigned long long activationBytes)

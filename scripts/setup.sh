@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, when it is missing (Debian, as root).
 set -eu
 # libxml2-utils and the catalog packages: the catalog tests compare with xmlcatalog on Debian's catalogs.
-packages="cmake ninja-build g++ pkg-config libxerces-c-dev googletest libgtest-dev libxml2-utils xml-core docbook-xml docbook5-xml w3c-sgml-lib $*"
+packages="cmake ninja-build g++ pkg-config libxerces-c-dev googletest libgtest-dev nlohmann-json3-dev libxml2-utils xml-core docbook-xml docbook5-xml w3c-sgml-lib $*"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

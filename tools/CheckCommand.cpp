@@ -7,6 +7,8 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReportWriter.h"
+#include "SourceNames.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -21,9 +23,11 @@ namespace {
 // What one thread checks with: its own log and parser, made on the calling thread. The
 // parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    explicit Worker(bool secure)
+    Worker(bool secure, bool namespaces)
     {
         parser.setSecureProcessing(secure);
+        parser.setNamespaceChecking(namespaces);
+        parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }
     static void skippedEntity(void* worker, const char* name)
@@ -35,9 +39,10 @@ struct Worker {
     ZOLSAX2Parser parser{this, &log, nullptr, nullptr, nullptr, nullptr};
 };
 
-// The buffered output of one input.
+// What one input gave, written in input order.
 struct Report {
-    std::string text;
+    std::vector<DiagnosticLog::Record> records;
+    SourceNames names{std::string()};
     bool ok = false;
 };
 
@@ -50,9 +55,10 @@ int CheckCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line.secure, line.namespaces));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
+    ReportWriter writer(out, line.format, line.command);
     std::size_t files = 0;
     std::size_t failed = 0;
     runner.run(
@@ -62,19 +68,24 @@ int CheckCommand::run()
             Report& report = reports[slot];
             const InputFile input(name);
             report.ok = input.parse(worker.parser, worker.log, in);
-            report.text.clear();
-            worker.log.print(report.text, input.names());
-            if (!report.ok || !line.quiet)
-                report.text += Escape::text(input.names().inputName()) + (report.ok ? ": ok\n" : ": failed\n");
+            report.records = worker.log.getRecords();
+            report.names = input.names();
         },
         [&](std::size_t slot, const std::string&) {
-            out << reports[slot].text;
+            const Report& report = reports[slot];
+            const char* verdict = report.ok ? "ok" : "failed";
+            writer.input(report.records, report.names, nullptr, report.ok, verdict,
+                         report.ok && line.quiet ? std::string()
+                                                 : Escape::text(report.names.inputName()) + ": " + verdict + "\n");
             ++files;
-            failed += reports[slot].ok ? 0 : 1;
+            failed += report.ok ? 0 : 1;
         });
-    if (files != 1 || !line.filesFrom.empty())
-        out << plural(files, "file") << ": " << files - failed << " ok, " << failed << " failed\n";
-    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+    std::string summary;
+    if ((files != 1 || !line.filesFrom.empty()) && (files > 0 || line.allowEmpty))
+        summary = plural(files, "file") + ": " + std::to_string(files - failed) + " ok, " + std::to_string(failed) +
+                  " failed" + (inputs.problem().empty() ? "\n" : " (incomplete)\n");
+    writer.finish(files, failed, inputs.problem().empty(), summary);
+    return finish(inputs, files, failed == 0 ? EXIT_OK : EXIT_FAILED);
 }
 
 } // namespace zolsax2

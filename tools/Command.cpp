@@ -1,13 +1,16 @@
 #include "Command.h"
 
 #include "CommandLine.h"
+#include "Escape.h"
 #include "InputFile.h"
 #include "InputList.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <iostream>
 #include <memory>
 #include <sched.h>
 #include <thread>
+#include <unistd.h>
 
 namespace zolsax2 {
 
@@ -40,16 +43,32 @@ InputList Command::openInputs(const char* defaultInput) const
     if (line.filesFrom.empty())
         return InputList(std::move(arguments));
     const char separator = line.nullSeparated ? '\0' : '\n';
+    // The process's own standard input is read by its descriptor, so that a read error or
+    // a closed descriptor is told apart from the end of the list.
+    if (line.filesFrom == "-" && &in != &std::cin)
+        return InputList(std::move(arguments), in, separator, "-");
     if (line.filesFrom == "-")
-        return InputList(std::move(arguments), in, separator);
+        return InputList(std::move(arguments), STDIN_FILENO, false, separator, "- (standard input)");
     // Probed first for the system's reason, as an input is.
     const InputFile probe(line.filesFrom);
-    auto list = std::make_unique<std::ifstream>(line.filesFrom, std::ios::binary);
-    if (!probe.problem().empty() || !*list)
+    const int fd = probe.problem().empty() ? ::open(line.filesFrom.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY) : -1;
+    if (fd < 0)
         throw CommandLine::UsageError("--files-from " + line.filesFrom + ": " +
                                       (probe.problem().empty() ? "cannot read" : probe.problem()));
-    std::istream& stream = *list;
-    return InputList(std::move(arguments), stream, separator, std::move(list));
+    return InputList(std::move(arguments), fd, true, separator, line.filesFrom);
+}
+
+int Command::finish(const InputList& inputs, std::size_t files, int status) const
+{
+    if (!inputs.problem().empty()) {
+        err << "zolsax2: " << Escape::text(inputs.problem()) << " (the run is incomplete)\n";
+        return EXIT_FAILED;
+    }
+    if (files == 0 && !line.allowEmpty) {
+        err << "zolsax2: no files to " << line.command << " (--allow-empty accepts that)\n";
+        return EXIT_FAILED;
+    }
+    return status;
 }
 
 std::size_t Command::workerCount(const InputList& inputs) const

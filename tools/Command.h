@@ -29,6 +29,10 @@ protected:
     // The inputs: the FILE arguments (or defaults when there are none), then the names of
     // the --files-from list. Throws CommandLine::UsageError when the list cannot be opened.
     InputList openInputs(const char* defaultInput = nullptr) const;
+    // The exit status of a run over inputs that handled files and would end with status:
+    // a list that failed or no input at all (unless --allow-empty) are reported on err and
+    // fail the run.
+    int finish(const InputList& inputs, std::size_t files, int status) const;
     // How many workers -j asks for (the processors available by default), never more than
     // there are inputs when that is known.
     std::size_t workerCount(const InputList& inputs) const;

@@ -34,7 +34,13 @@ const std::vector<Option> options = {
     {"--jobs", "-j", 1, batchCommands},
     {"--catalog", "", 1, {"resolve"}},
     {"--no-catalogs", "", 0, {"resolve"}},
+    {"--allow-empty", "", 0, batchCommands},
+    {"--format", "", 1, batchCommands},
+    {"--no-namespaces", "", 0, {"check", "count"}},
+    {"--namespaces", "", 0, {"events"}},
 };
+
+const std::vector<std::string> formats = {"text", "json", "sarif", "junit"};
 
 bool isCommand(const std::string& word)
 {
@@ -42,26 +48,51 @@ bool isCommand(const std::string& word)
 }
 
 // The option arg spells, with an attached value ("--jobs=2", "-j2") split off into value.
+// For --schema the attached value is the namespace.
 const Option* findOption(const std::string& arg, std::string& value, bool& attached)
 {
+    const std::size_t equals = arg.find('=');
+    const bool isLong = arg.compare(0, 2, "--") == 0;
     for (const Option& option : options) {
         const std::string name = option.name;
         const std::string shortName = option.shortName;
         attached = false;
         if (arg == name || (!shortName.empty() && arg == shortName))
             return &option;
-        if (option.arguments == 1 && arg.compare(0, name.size() + 1, name + "=") == 0) {
-            value = arg.substr(name.size() + 1);
+        if (isLong && option.arguments > 0 && equals == name.size() && arg.compare(0, equals, name) == 0) {
+            value = arg.substr(equals + 1);
             attached = true;
             return &option;
         }
-        if (option.arguments == 1 && !shortName.empty() && arg.size() > 2 && arg.compare(0, 2, shortName) == 0) {
+        if (!isLong && option.arguments == 1 && !shortName.empty() && arg.size() > 2 &&
+            arg.compare(0, 2, shortName) == 0) {
             value = arg.substr(2);
             attached = true;
             return &option;
         }
     }
     return nullptr;
+}
+
+// "-qj2" as "-q", "-j2"; "-q0" as "-q", "-0". Any other argument is returned as it is.
+std::vector<std::string> splitShortOptions(const std::string& arg)
+{
+    if (arg.size() <= 2 || arg[0] != '-' || arg[1] == '-')
+        return {arg};
+    std::vector<std::string> parts;
+    for (std::size_t i = 1; i < arg.size(); ++i) {
+        const std::string flag = std::string("-") + arg[i];
+        const auto option =
+            std::find_if(options.begin(), options.end(), [&](const Option& o) { return flag == o.shortName; });
+        if (option == options.end())
+            return {arg};
+        if (option->arguments > 0) {
+            parts.push_back(flag + arg.substr(i + 1));
+            return parts;
+        }
+        parts.push_back(flag);
+    }
+    return parts;
 }
 
 unsigned parseJobs(const std::string& spelled, const std::string& value)
@@ -100,8 +131,20 @@ bool CommandLine::accepts(const std::string& command, const std::string& option)
     return false;
 }
 
-CommandLine CommandLine::parse(const std::vector<std::string>& args)
+CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
 {
+    // Combined short options are split first; after "--" every argument is a FILE.
+    std::vector<std::string> args;
+    bool ended = false;
+    for (const std::string& arg : arguments) {
+        if (ended || arg == "--") {
+            args.push_back(arg);
+            ended = true;
+            continue;
+        }
+        for (std::string& part : splitShortOptions(arg))
+            args.push_back(std::move(part));
+    }
     CommandLine line;
     bool optionsEnded = false;
     // Long names of the options given, in order, with their spelling, checked against the
@@ -139,11 +182,14 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
             option->arguments > 0 && name != "--schema" && name != "--catalog")
             throw UsageError(spelled + " given twice");
         given.emplace_back(name, spelled);
-        if (!attached && option->arguments > 0) {
-            if (i + option->arguments >= args.size())
+        // --schema=NAMESPACE LOCATION: the location still follows.
+        const int following = option->arguments - (attached ? 1 : 0);
+        if (following > 0) {
+            if (i + following >= args.size())
                 throw UsageError(name == "--schema" ? "--schema needs a namespace and a location"
                                                     : spelled + " needs a value");
-            value = args[++i];
+            if (!attached)
+                value = args[++i];
         }
         if (name == "--help") {
             line.help = true;
@@ -159,6 +205,16 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
             line.quiet = true;
         } else if (name == "--follow-hints") {
             line.followHints = true;
+        } else if (name == "--allow-empty") {
+            line.allowEmpty = true;
+        } else if (name == "--no-namespaces") {
+            line.namespaces = false;
+        } else if (name == "--namespaces") {
+            line.namespaces = true;
+        } else if (name == "--format") {
+            if (std::find(formats.begin(), formats.end(), value) == formats.end())
+                throw UsageError(spelled + " takes text, json, sarif or junit");
+            line.format = value;
         } else if (name == "--null") {
             line.nullSeparated = true;
         } else if (name == "--jobs") {
@@ -186,6 +242,13 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args)
         if (!accepts(line.command, name))
             throw UsageError("unknown option " + spelled + " for " + line.command);
     }
+    // Namespaces are checked by check and count unless --no-namespaces; events checks them
+    // only when --namespaces asks.
+    if (line.command == "events")
+        line.namespaces =
+            std::any_of(given.begin(), given.end(), [](const auto& g) { return g.first == "--namespaces"; });
+    if (line.format != "text" && line.command == "count" && line.format != "json")
+        throw UsageError("count takes --format text or json");
     if (line.positions && line.canonical)
         throw UsageError("--positions and --canonical exclude each other");
     const bool needsFile = line.command == "check" || line.command == "validate" || line.command == "count";

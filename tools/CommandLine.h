@@ -18,7 +18,7 @@ public:
     };
 
     // Reads args (without the program name); throws UsageError.
-    static CommandLine parse(const std::vector<std::string>& args);
+    static CommandLine parse(const std::vector<std::string>& arguments);
     // True when command takes option (its long name, such as "--secure").
     static bool accepts(const std::string& command, const std::string& option);
 
@@ -51,6 +51,13 @@ public:
     };
     // The schemas of validate: one, or one with a target namespace and one without.
     std::vector<Schema> schemas;
+    // --allow-empty: no input at all is a normal outcome, not a failure.
+    bool allowEmpty = false;
+    // --format: "text" (the default), "json", "sarif" or "junit".
+    std::string format = "text";
+    // Namespace well-formedness checked: check and count unless --no-namespaces, events
+    // with --namespaces.
+    bool namespaces = true;
     // validate --follow-hints: also follow the documents' own schema hints.
     bool followHints = false;
     // --catalog FILE, in the order given; --no-catalogs: no catalog at all. Neither: the

@@ -8,6 +8,8 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReportWriter.h"
+#include "SourceNames.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -28,9 +30,11 @@ const char* const HEADER = "  elements attributes   characters    PIs     time m
 // worker, so that the entities the reader did not expand reach the log; the events go on to
 // the counter.
 struct Worker {
-    explicit Worker(bool secure)
+    Worker(bool secure, bool namespaces)
     {
         parser.setSecureProcessing(secure);
+        parser.setNamespaceChecking(namespaces);
+        parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }
     static void startElement(void* worker, const char* name, const char** attributes)
@@ -62,6 +66,9 @@ struct Report {
     std::uintmax_t bytes = 0;
     std::string name;
     std::string diagnostics;
+    // For --format json.
+    std::vector<DiagnosticLog::Record> records;
+    SourceNames names{std::string()};
 };
 
 std::string countRow(const EventCounter& c, double milliseconds, std::uintmax_t bytes, const std::string& name)
@@ -92,7 +99,7 @@ int CountCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line.secure, line.namespaces));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     EventCounter total;
@@ -106,14 +113,20 @@ int CountCommand::run()
             out << HEADER;
         headerDone = true;
     };
-    if (!line.quiet)
+    // json: one object a line on standard output, diagnostics included, as check writes them.
+    const bool json = line.format == "json";
+    ReportWriter writer(out, line.format, line.command);
+    if (!line.quiet && !json)
         header();
     runner.run(
         inputs, progress,
         [&](std::size_t w, std::size_t slot, const std::string& name) {
             Worker& worker = *workers[w];
             Report& report = reports[slot];
-            const InputFile input(name);
+            InputFile input(name);
+            // Standard input is copied first, outside the timing, so its rate is known.
+            if (input.isStandardInput())
+                input.spool(in);
             worker.counter = EventCounter();
             const auto start = std::chrono::steady_clock::now();
             report.ok = input.parse(worker.parser, worker.log, in);
@@ -123,12 +136,24 @@ int CountCommand::run()
             report.bytes = input.size();
             report.name = Escape::text(input.names().inputName());
             report.diagnostics.clear();
+            report.records = worker.log.getRecords();
+            report.names = input.names();
             worker.log.print(report.diagnostics, input.names());
             if (!report.ok)
                 report.diagnostics += report.name + ": failed\n";
         },
         [&](std::size_t slot, const std::string&) {
             const Report& report = reports[slot];
+            if (json) {
+                ++files;
+                failed += report.ok ? 0 : 1;
+                writer.input(report.records, report.names, nullptr, report.ok, report.ok ? "ok" : "failed", "");
+                const EventCounter& c = report.counts;
+                if (report.ok)
+                    writer.counts(report.names.inputName(), c.elements, c.attributes, c.characterBytes,
+                                  c.processingInstructions, report.milliseconds, report.bytes);
+                return;
+            }
             if (!report.diagnostics.empty()) {
                 // Flushed first, so that on a terminal a file's problems come before its row.
                 out.flush();
@@ -147,11 +172,13 @@ int CountCommand::run()
             totalMilliseconds += report.milliseconds;
             totalBytes += report.bytes;
         });
-    if (files > 1) {
+    if (json) {
+        writer.finish(files, failed, inputs.problem().empty(), std::string());
+    } else if (files > 1) {
         header();
         out << countRow(total, totalMilliseconds, totalBytes, "total");
     }
-    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+    return finish(inputs, files, failed == 0 ? EXIT_OK : EXIT_FAILED);
 }
 
 } // namespace zolsax2

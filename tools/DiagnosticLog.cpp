@@ -156,10 +156,11 @@ void DiagnosticLog::print(const std::vector<Record>& records, std::string& out, 
     for (const Record& r : records) {
         line.clear();
         Escape::append(line, names.nameOf(r.file), Escape::KEEP);
-        line += ':';
-        if (r.line > 0)
-            line += std::to_string(r.line) + ':' + std::to_string(r.column) + ':';
-        line += ' ' + r.severity + ": ";
+        // As a compiler writes it, so that the usual problem matchers of CI services read
+        // every line: a problem without a position is at 0:0, a fatal one a "fatal error".
+        line += ':' + std::to_string(r.line) + ':' + std::to_string(r.column) + ": ";
+        line += r.severity == "fatal" ? "fatal error" : r.severity;
+        line += ": ";
         Escape::append(line, names.rewrite(r.text, r.file), Escape::KEEP);
         if (!r.code.empty())
             line += " [" + r.code + ']';

@@ -15,7 +15,8 @@ namespace zolsax2 {
 
 class SourceNames;
 
-// Collects the log records of one input and prints them as FILE:LINE:COLUMN: SEVERITY: TEXT [CODE].
+// Collects the log records of one input and prints them as FILE:LINE:COLUMN: SEVERITY: TEXT [CODE],
+// SEVERITY being "warning", "error" or "fatal error".
 //
 // A record's file, position and severity come from its location data: the entity the
 // reader was in and how the reader itself classed the problem. A record without location
@@ -57,7 +58,7 @@ public:
     // Forgets every record, for the next input.
     void clear() noexcept { records.clear(); }
     // Appends every record to out as one line each, FILE:LINE:COLUMN: SEVERITY: TEXT [CODE]
-    // (without LINE:COLUMN: when the record has no position), with the files and the paths
+    // (0:0 when the record has no position), with the files and the paths
     // in texts shown by names, and names and texts escaped. The one place that turns a
     // record into a diagnostic line. With shown, a record in a file other than the input
     // whose line is in shown already is left out, and the lines of the others are added:

@@ -85,6 +85,8 @@ int EventsCommand::run()
         sink.parser = &parser;
         writer.setParser(&parser);
         parser.setSecureProcessing(line.secure);
+        parser.setNamespaceChecking(line.namespaces);
+        parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(Sink::skippedEntity);
         const bool ok = input.parse(parser, log, in);
         writer.finish();
@@ -97,6 +99,8 @@ int EventsCommand::run()
         }
         err << diagnostics << std::flush;
     }
+    if (!inputs.problem().empty())
+        return finish(inputs, 1, status);
     return status;
 }
 

@@ -121,6 +121,24 @@ const std::vector<OptionHelp> optionHelp = {
                         available); the output and the exit status are those
                         of -j 1, byte for byte
 )"},
+    {"--allow-empty", "Output (check, validate, count)",
+     R"(  --allow-empty         no input at all (an empty list) is a normal outcome;
+                        without it "no files to check" is an error (exit 1)
+)"},
+    {"--format", "Output (check, validate, count)",
+     R"(  --format FORMAT       text (the default); json: one object a line (each
+                        diagnostic, each verdict, the final count); sarif: one
+                        SARIF 2.1.0 log; junit: JUnit XML, a test case a file
+                        (count: text or json)
+)"},
+    {"--no-namespaces", "Inputs (events, check, validate, count)",
+     R"(  --no-namespaces       check and count: do not check the Namespaces in XML
+                        constraints (undeclared prefixes, attributes with one
+                        expanded name, misused xml and xmlns prefixes)
+)"},
+    {"--namespaces", "events",
+     R"(  --namespaces          also check the Namespaces in XML constraints
+)"},
     {"--positions", "events",
      R"(  --positions           start each line with the reader's LINE:COLUMN and a
                         tab
@@ -164,7 +182,7 @@ const std::vector<OptionHelp> optionHelp = {
 const char* const DIAGNOSTICS = R"(Diagnostics (check and validate: standard output; events and count: standard
 error), one line each, the problems of a file before its verdict:
   FILE:LINE:COLUMN: SEVERITY: TEXT [CODE]   a problem at a position
-  FILE: SEVERITY: TEXT [CODE]               a problem without one
+  FILE:0:0: SEVERITY: TEXT [CODE]           a problem without one
   FILE: ok | FILE: failed                   the verdict of check (events and
                                             count print "FILE: failed" only)
   FILE validates | FILE fails to validate   the verdict of validate
@@ -177,11 +195,14 @@ error), one line each, the problems of a file before its verdict:
   absolute path or URL when it lies outside the current directory's tree.
   An error in an entity of data/with-entity.xml, say:
     $ zolsax2 check data/with-entity.xml
-    data/entities/first.ent:3:23: fatal: expected end of tag 'body' [ZSAX_W0001]
+    data/entities/first.ent:3:23: fatal error: expected end of tag 'body' [ZSAX_W0001]
     data/with-entity.xml: failed
   SEVERITY is how the reader classed the problem: warning (it read on and
   the verdict stands), error (the file fails; the reader read on) or fatal
-  (it stopped there).
+  error (it stopped there), as a compiler writes them, so the problem
+  matchers of CI services read every line; a problem without a position
+  (an unreadable file) is at 0:0. A byte that does not decode is placed
+  where it is ("byte 0xFF is not UTF-8"); a namespace problem is an error.
   check, events and count warn of each entity reference the parser drops
   because no declaration of it was read (one in an external DTD, which they
   never read):
@@ -190,9 +211,63 @@ error), one line each, the problems of a file before its verdict:
     not read
   CODE is the library's message ('zolsax2 messages CODE'); problems zolsax2
   finds itself have none: an input it cannot read gives the system's reason
-  ("FILE: fatal: cannot read: No such file or directory"). A parse that fails
+  ("FILE:0:0: fatal error: cannot read: No such file or directory"). A
+  parse that fails
   ends in the library's ZSAX_F0005 (Failed to parse XML file); the verdict
   line stands for it.
+)";
+
+const char* const FORMATS = R"(Formats (--format; check and validate, count text or json), in input order
+with any -j:
+  text   the diagnostic and verdict lines above (the default)
+  json   one object a line: each diagnostic, each verdict, then the count,
+         whose "complete" is false when a --files-from list failed:
+    $ zolsax2 check --format json data/bad-byte.xml data/unbound-prefix.xml
+    {"type":"diagnostic","file":"data/bad-byte.xml","line":2,"column":7,"severity":"fatal error","code":"ZSAX_W0001","message":"byte 0xFF is not UTF-8"}
+    {"type":"verdict","file":"data/bad-byte.xml","ok":false,"verdict":"failed"}
+    {"type":"diagnostic","file":"data/unbound-prefix.xml","line":1,"column":7,"severity":"error","code":"ZSAX_W0001","message":"the prefix 'a' of element 'a:b' is not declared"}
+    {"type":"verdict","file":"data/unbound-prefix.xml","ok":false,"verdict":"failed"}
+    {"type":"summary","files":2,"ok":0,"failed":2,"complete":true}
+  junit  one JUnit XML report, a test case per file, the diagnostics of a
+         failed file as its failure:
+    $ zolsax2 check --format junit data/unbound-prefix.xml
+    <?xml version="1.0" encoding="UTF-8"?>
+    <testsuites name="zolsax2 check" tests="1" failures="1" errors="0">
+      <testsuite name="zolsax2 check" tests="1" failures="1" errors="0" skipped="0">
+        <testcase classname="zolsax2.check" name="data/unbound-prefix.xml">
+          <failure message="the prefix 'a' of element 'a:b' is not declared" type="ZSAX_W0001">data/unbound-prefix.xml:1:7: error: the prefix 'a' of element 'a:b' is not declared [ZSAX_W0001]
+    </failure>
+        </testcase>
+      </testsuite>
+    </testsuites>
+  sarif  one SARIF 2.1.0 log: a result per diagnostic, the catalogue's codes
+         (and zolsax2 for the tool's own findings) as rules, files relative to
+         the current directory, columns in UTF-16 code units; its results:
+    $ zolsax2 check --format sarif data/unbound-prefix.xml
+          "results": [
+            {
+              "ruleId": "ZSAX_W0001",
+              "level": "error",
+              "message": {
+                "text": "the prefix 'a' of element 'a:b' is not declared"
+              },
+              "locations": [
+                {
+                  "physicalLocation": {
+                    "artifactLocation": {
+                      "uri": "data/unbound-prefix.xml",
+                      "uriBaseId": "CWD"
+                    },
+                    "region": {
+                      "startLine": 1,
+                      "startColumn": 7
+                    }
+                  }
+                }
+              ],
+              "ruleIndex": 0
+            }
+          ]
 )";
 
 const char* const VALIDATION = R"(Validation answers for the named schemas only: "FILE validates" means the
@@ -208,7 +283,7 @@ job loads the schemas once for all its files. A problem inside a schema, or
 in another file that the inputs share, is printed the first time only.
 A schema that is missing, say:
   $ zolsax2 validate --schema urn:example:a a.xsd x.xml y.xml
-  a.xsd: fatal: cannot read: No such file or directory
+  a.xsd:0:0: fatal error: cannot read: No such file or directory
   x.xml fails to validate
   y.xml fails to validate
   2 files: 0 validate, 2 fail to validate
@@ -279,8 +354,8 @@ std::string HelpText::full()
     }
     text += "\nProgress is shown on standard error when it is a terminal and a run over\n"
             "several files takes more than a second.\n\n";
-    text += std::string(DIAGNOSTICS) + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\n" + ENVIRONMENT +
-            "\nExamples:\n";
+    text += std::string(DIAGNOSTICS) + "\n" + FORMATS + "\n" + VALIDATION + "\n" + ESCAPES + "\n" + EXIT_STATUS + "\n" +
+            ENVIRONMENT + "\nExamples:\n";
     for (const CommandHelp& c : commandHelp)
         text += c.examples;
     return text;
@@ -297,10 +372,15 @@ std::string HelpText::of(const std::string& command)
         if (CommandLine::accepts(c.name, o.name))
             text += o.text;
     }
+    // validate's own section is long: its formats are those of check.
+    if (command == "check" || command == "count")
+        text += std::string("\n") + FORMATS;
     if (command == "validate")
         text += std::string("\n") + VALIDATION;
     text += std::string("\nExamples:\n") + c.examples +
             "\nThe diagnostic format, the escapes and the exit status: 'zolsax2 --help'.\n";
+    if (command == "validate")
+        text += "The output formats (--format): 'zolsax2 check --help'.\n";
     return text;
 }
 

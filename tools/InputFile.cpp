@@ -50,6 +50,9 @@ InputFile::InputFile(const std::string& name)
         // The reader's names for standard input and for text parsed from memory.
         sourceNames.add("stdin", standardInputName);
         sourceNames.add("memory", standardInputName);
+        // A closed standard input is an input that cannot be read, not an empty one.
+        if (::fcntl(STDIN_FILENO, F_GETFD) < 0)
+            why = "cannot read: " + reason(errno);
         return;
     }
     // Non-blocking, so that a FIFO without a writer cannot stop the run here.
@@ -123,6 +126,9 @@ bool InputFile::spool(std::istream& in)
         return false;
     }
     libraryPath = spoolPath;
+    struct stat status {};
+    if (::stat(spoolPath.c_str(), &status) == 0)
+        bytes = static_cast<std::uintmax_t>(status.st_size);
     sourceNames.add(spoolPath, standardInputName);
     return true;
 }

@@ -37,7 +37,7 @@ public:
     // The path to give the library (valid when problem() is empty and the input is a file
     // or has been spooled).
     const std::string& path() const noexcept { return libraryPath; }
-    // The size of a regular file in bytes; 0 for anything else.
+    // The size of a regular file or of spooled standard input in bytes; 0 for anything else.
     std::uintmax_t size() const noexcept { return bytes; }
     // The names of the input's files for diagnostics: the input as given, "<stdin>" for "-".
     const SourceNames& names() const noexcept { return sourceNames; }

@@ -7,7 +7,9 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReportWriter.h"
 #include "SchemaFile.h"
+#include "SchemaReferences.h"
 #include "SourceNames.h"
 
 #include <ZOLFile.h>
@@ -40,6 +42,7 @@ struct Worker {
         validator.setSecureProcessing(line.secure);
         validator.setStrictValidation(true, line.followHints);
         validator.setSchemaCaching(true);
+        validator.setEncodingErrorLocation(true);
         for (const auto& schema : schemas) {
             if (schema->targetNamespace().empty())
                 validator.addNoNamespaceSchemaLocation(schema->location().c_str());
@@ -140,12 +143,14 @@ int ValidateCommand::run()
     // without being read by a validator, since there is nothing to validate it against.
     Schemas schemas;
     bool schemasServe = true;
+    ReportWriter writer(out, line.format, line.command);
+    SchemaReferences references;
     for (const CommandLine::Schema& s : line.schemas) {
         schemas.push_back(std::make_unique<SchemaFile>(s.location, s.targetNamespace));
         schemasServe = schemas.back()->check(line.secure) && schemasServe;
-        std::string problems;
-        schemas.back()->problems().print(problems, schemas.back()->names());
-        out << problems;
+        if (schemasServe && schemas.back()->location().compare(0, 1, "/") == 0)
+            references.add(schemas.back()->location(), line.secure);
+        writer.problems(schemas.back()->problems().getRecords(), schemas.back()->names());
     }
 
     const std::size_t jobs = schemasServe ? workerCount(inputs) : 1;
@@ -212,18 +217,20 @@ int ValidateCommand::run()
                     report.records = checker->log.getRecords();
                 }
             }
-            std::string text;
-            DiagnosticLog::print(report.records, text, report.names, &shown);
-            if (!report.valid || !line.quiet)
-                text +=
-                    Escape::text(report.names.inputName()) + (report.valid ? " validates\n" : " fails to validate\n");
-            out << text;
+            references.place(report.records);
+            const char* verdict = report.valid ? "validates" : "fails to validate";
+            writer.input(report.records, report.names, &shown, report.valid, verdict,
+                         report.valid && line.quiet ? std::string()
+                                                    : Escape::text(report.names.inputName()) + " " + verdict + "\n");
             ++files;
             failed += report.valid ? 0 : 1;
         });
-    if (files != 1 || !line.filesFrom.empty())
-        out << plural(files, "file") << ": " << files - failed << " validate, " << failed << " fail to validate\n";
-    return failed == 0 ? EXIT_OK : EXIT_FAILED;
+    std::string summary;
+    if ((files != 1 || !line.filesFrom.empty()) && (files > 0 || line.allowEmpty))
+        summary = plural(files, "file") + ": " + std::to_string(files - failed) + " validate, " +
+                  std::to_string(failed) + " fail to validate" + (inputs.problem().empty() ? "\n" : " (incomplete)\n");
+    writer.finish(files, failed, inputs.problem().empty(), summary);
+    return finish(inputs, files, failed == 0 ? EXIT_OK : EXIT_FAILED);
 }
 
 } // namespace zolsax2

@@ -1,6 +1,7 @@
 #include "ZOLSAX2Validator.h"
 
 #include "ZOLSAX2AmplificationGuard.h"
+#include "ZOLSAX2BadByteLocator.h"
 #include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
@@ -45,6 +46,9 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
         : owner(reader), records(log), entityGuard(&records), cache(records, entityGuard),
           check(*log, entityGuard, documentElement)
     {}
+
+    // Places encoding errors at their byte once asked to.
+    ZOLSAX2BadByteLocator badByteLocator;
 
     // The configured schemas in the form the current reader receives them: as given in the
     // default mode; in secure mode as the guard keeps them, resolved when configured.
@@ -248,6 +252,11 @@ bool ZOLSAX2Validator::loadSchemas()
         x.cache.prepare(reader, errorHandler, ZOLString(), x.schemas());
     });
     return outcome && x.cache.isLoaded();
+}
+
+void ZOLSAX2Validator::setEncodingErrorLocation(bool on)
+{
+    errorHandler->badByteLocator = on ? &extensions->badByteLocator : nullptr;
 }
 
 void ZOLSAX2Validator::setSchemaFullChecking(bool on)

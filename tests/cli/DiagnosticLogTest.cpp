@@ -50,11 +50,11 @@ TEST(DiagnosticLog, FileLineColumnAndSeverityComeFromTheLocation)
     log.addException(ZOLException("[ZSAX_F0003] Xerces OutOfMemoryException"));
     EXPECT_EQ(printed(log), "in.xml:2:5: warning: a remark [ZSAX_W0001]\n"
                             "schemas/po.xsd:1510:42: error: element 'info' declared more than once [ZSAX_W0001]\n"
-                            "in.xml: fatal: unable to open primary document entity 'in.xml' [ZSAX_W0001]\n"
-                            "schemas/po.xsd: error: schema 'schemas/po.xsd' could not be loaded [ZSAX_W0001]\n"
+                            "in.xml:0:0: fatal error: unable to open primary document entity 'in.xml' [ZSAX_W0001]\n"
+                            "schemas/po.xsd:0:0: error: schema 'schemas/po.xsd' could not be loaded [ZSAX_W0001]\n"
                             "in.xml:7:3: warning: old style [ZSAX_W0001]\n"
-                            "in.xml: fatal: Xerces XMLException: gone [ZSAX_F0004]\n"
-                            "in.xml: fatal: Xerces OutOfMemoryException [ZSAX_F0003]\n");
+                            "in.xml:0:0: fatal error: Xerces XMLException: gone [ZSAX_F0004]\n"
+                            "in.xml:0:0: fatal error: Xerces OutOfMemoryException [ZSAX_F0003]\n");
 }
 
 TEST(DiagnosticLog, OtherFilesAreNamedFromTheCurrentDirectory)
@@ -66,7 +66,7 @@ TEST(DiagnosticLog, OtherFilesAreNamedFromTheCurrentDirectory)
     logAt(log, ("file://" + here + "/a%20b.dtd").c_str(), 1, 2, ZOLLogEvent::LEVEL_WARNING, "a file URL");
     logAt(log, "/nowhere-near/x.ent", 1, 1, ZOLLogEvent::LEVEL_WARNING, "only the root in common");
     logAt(log, "http://example.org/x.xsd", 4, 1, ZOLLogEvent::LEVEL_ERROR, "a URL");
-    std::string expected = "sub/ent.xml:3:3: fatal: in a subfolder [ZSAX_W0001]\n"
+    std::string expected = "sub/ent.xml:3:3: fatal error: in a subfolder [ZSAX_W0001]\n"
                            "a b.dtd:1:2: warning: a file URL [ZSAX_W0001]\n"
                            "/nowhere-near/x.ent:1:1: warning: only the root in common [ZSAX_W0001]\n"
                            "http://example.org/x.xsd:4:1: error: a URL [ZSAX_W0001]\n";
@@ -87,7 +87,7 @@ TEST(DiagnosticLog, OneRecordOneLineWithTheNamesTheUserGave)
     names.add("/abs/in\nput.xml", "in\nput.xml");
     std::string out;
     log.print(out, names);
-    EXPECT_EQ(out, "in\\nput.xml:1:1: fatal: unable to open 'in\\nput.xml' or \"in\\nput.xml\"; "
+    EXPECT_EQ(out, "in\\nput.xml:1:1: fatal error: unable to open 'in\\nput.xml' or \"in\\nput.xml\"; "
                    "/abs/in\\nput.xml\\x1b [ZSAX_W0001]\n"
-                   "in\\nput.xml: fatal: broken\\r\\nreader\n");
+                   "in\\nput.xml:0:0: fatal error: broken\\r\\nreader\n");
 }

@@ -18,15 +18,16 @@ TEST(ToolInput, UnreadableInputsGiveTheSystemsReason)
     testsupport::ScratchDir dir;
     const Result r = runTool({"check", dir.file("missing.xml"), dir.getPath()});
     const std::string missing = dir.file("missing.xml");
-    EXPECT_EQ(r.out, missing + ": fatal: cannot read: No such file or directory\n" + missing + ": failed\n" +
-                         dir.getPath() + ": fatal: cannot read: Is a directory\n" + dir.getPath() + ": failed\n" +
-                         "2 files: 0 ok, 2 failed\n");
+    EXPECT_EQ(r.out, missing + ":0:0: fatal error: cannot read: No such file or directory\n" + missing + ": failed\n" +
+                         dir.getPath() + ":0:0: fatal error: cannot read: Is a directory\n" + dir.getPath() +
+                         ": failed\n" + "2 files: 0 ok, 2 failed\n");
     EXPECT_EQ(r.status, 1);
     const Result validate = runTool({"validate", "--schema", ns, po("purchase-order.xsd"), missing});
-    EXPECT_EQ(validate.out,
-              missing + ": fatal: cannot read: No such file or directory\n" + missing + " fails to validate\n");
+    EXPECT_EQ(validate.out, missing + ":0:0: fatal error: cannot read: No such file or directory\n" + missing +
+                                " fails to validate\n");
     const Result count = runTool({"count", missing});
-    EXPECT_EQ(count.err, missing + ": fatal: cannot read: No such file or directory\n" + missing + ": failed\n");
+    EXPECT_EQ(count.err,
+              missing + ":0:0: fatal error: cannot read: No such file or directory\n" + missing + ": failed\n");
 }
 
 TEST(ToolInput, UnreadableForLackOfPermission)
@@ -39,13 +40,14 @@ TEST(ToolInput, UnreadableForLackOfPermission)
         close(fd);
         GTEST_SKIP() << "this user reads files without permission (root)";
     }
-    EXPECT_EQ(runTool({"events", file}).err, file + ": fatal: cannot read: Permission denied\n" + file + ": failed\n");
+    EXPECT_EQ(runTool({"events", file}).err,
+              file + ":0:0: fatal error: cannot read: Permission denied\n" + file + ": failed\n");
 }
 
 TEST(ToolInput, StandardInputOfValidateAndCount)
 {
     const std::string broken = readFile(po("order-broken.xml"));
-    const std::string fatal = "<stdin>:7:17: fatal: expected end of tag 'city' [ZSAX_W0001]\n";
+    const std::string fatal = "<stdin>:7:17: fatal error: expected end of tag 'city' [ZSAX_W0001]\n";
     EXPECT_EQ(runTool({"validate", "--schema", ns, po("purchase-order.xsd"), "-"}, broken).out,
               fatal + "<stdin> fails to validate\n");
     const Result count = runTool({"count", "-", po("order-good.xml")}, readFile(po("order-bad.xml")));
@@ -73,19 +75,25 @@ TEST(ToolInput, FilesFromAListByLineOrByNulAfterTheArguments)
     testsupport::ScratchDir dir;
     const std::string good = po("order-good.xml");
     const std::string broken = po("order-broken.xml");
-    const std::string expected = "examples/purchase-order/order-good.xml: ok\n"
-                                 "examples/purchase-order/order-broken.xml:7:17: fatal: expected end of tag 'city' "
-                                 "[ZSAX_W0001]\n"
-                                 "examples/purchase-order/order-broken.xml: failed\n"
-                                 "examples/purchase-order/order-good.xml: ok\n"
-                                 "3 files: 2 ok, 1 failed\n";
+    const std::string expected =
+        "examples/purchase-order/order-good.xml: ok\n"
+        "examples/purchase-order/order-broken.xml:7:17: fatal error: expected end of tag 'city' "
+        "[ZSAX_W0001]\n"
+        "examples/purchase-order/order-broken.xml: failed\n"
+        "examples/purchase-order/order-good.xml: ok\n"
+        "3 files: 2 ok, 1 failed\n";
     const std::string list = dir.write("list", broken + "\n\n" + good);
     EXPECT_EQ(runTool({"check", good, "--files-from", list}).out, expected);
     EXPECT_EQ(runTool({"check", "-j2", good, "-0", "--files-from", "-"}, broken + '\0' + good + '\0').out, expected);
     // A list names files as they are: "-" is a file of that name, not standard input.
     EXPECT_EQ(runTool({"check", "--files-from", "-"}, "-\n").out,
-              "./-: fatal: cannot read: No such file or directory\n./-: failed\n1 file: 0 ok, 1 failed\n");
-    EXPECT_EQ(runTool({"check", "--files-from", "-"}, "").out, "0 files: 0 ok, 0 failed\n");
+              "./-:0:0: fatal error: cannot read: No such file or directory\n./-: failed\n1 file: 0 ok, 1 failed\n");
+    // An empty list is no input at all: a failure unless --allow-empty says it is normal.
+    const Result empty = runTool({"check", "--files-from", "-"}, "\n\n");
+    EXPECT_EQ(empty.out + empty.err + std::to_string(empty.status),
+              "zolsax2: no files to check (--allow-empty accepts that)\n1");
+    const Result allowed = runTool({"check", "--allow-empty", "--files-from=-"}, "");
+    EXPECT_EQ(allowed.out + allowed.err + std::to_string(allowed.status), "0 files: 0 ok, 0 failed\n0");
     // A list always ends with the count, so scripts that merge the outputs of lists find it.
     EXPECT_EQ(runTool({"check", "-q", "--files-from", "-"}, good + "\n").out, "1 file: 1 ok, 0 failed\n");
     EXPECT_EQ(runTool({"validate", "-q", "--schema", ns, po("purchase-order.xsd"), "--files-from", "-"}, good).out,
@@ -100,11 +108,12 @@ TEST(ToolInput, HostileFileNamesCannotForgeLinesOrReachTheTerminal)
     const std::string latin1 = dir.write("caf\xe9.xml", "<caf\xc3\xa9/>");
     const std::string p = dir.getPath();
     const Result r = runTool({"check", forged, escape, latin1});
-    EXPECT_EQ(r.out, p +
-                         "/nl\\nx.xml: ok\\nfake.xml:1:4: fatal: input ended before all started tags were ended; last "
-                         "tag started is 'a' [ZSAX_W0001]\n" +
-                         p + "/nl\\nx.xml: ok\\nfake.xml: failed\n" + p + "/esc\\x1b]0;title\\x07.xml: ok\n" + p +
-                         "/caf\\xe9.xml: ok\n3 files: 2 ok, 1 failed\n");
+    EXPECT_EQ(r.out,
+              p +
+                  "/nl\\nx.xml: ok\\nfake.xml:1:4: fatal error: input ended before all started tags were ended; last "
+                  "tag started is 'a' [ZSAX_W0001]\n" +
+                  p + "/nl\\nx.xml: ok\\nfake.xml: failed\n" + p + "/esc\\x1b]0;title\\x07.xml: ok\n" + p +
+                  "/caf\\xe9.xml: ok\n3 files: 2 ok, 1 failed\n");
     // A name that is not UTF-8 is read as named by every command.
     EXPECT_EQ(runTool({"events", latin1}).out, "start\tcaf\xc3\xa9\nend\tcaf\xc3\xa9\n");
     const Result count = runTool({"count", latin1});

@@ -278,18 +278,19 @@ TEST(ToolResolve, WarnsOfCatalogsItCannotReadAndUsesTheRest)
     const Result r = runTool({"resolve", "--catalog", catalogDir + "/broken.xml", "--catalog",
                               catalogDir + "/catalog.xml", "http://example.com/dtd/doc.dtd"});
     EXPECT_EQ(r.out, catalogDir + "/dtd/doc.dtd\n");
-    EXPECT_NE(r.err.find("broken.xml:4:3: fatal: expected end of tag 'system' [ZSAX_W0001]\n"), std::string::npos)
+    EXPECT_NE(r.err.find("broken.xml:4:3: fatal error: expected end of tag 'system' [ZSAX_W0001]\n"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("broken.xml' ignored: it could not be parsed [ZSAX_W0001]\n"), std::string::npos) << r.err;
     EXPECT_EQ(r.status, 0);
     // Whatever cannot be read is named.
     const testsupport::ScratchDir scratch;
     const Result odd = runTool({"resolve", "--catalog", scratch.getPath(), "--catalog", "/dev/null", "x"});
-    EXPECT_EQ(odd.err, scratch.getPath() + ": warning: catalog '" + scratch.getPath() +
-                           "' not read: Is a directory [ZSAX_W0001]\n"
-                           "/dev/null:1:1: fatal: An XML format error occurred during parsing the file (1:1): Please "
-                           "make sure the file is in the XML format [ZSAX_W0001]\n"
-                           "/dev/null: warning: catalog '/dev/null' ignored: it could not be parsed [ZSAX_W0001]\n");
+    EXPECT_EQ(odd.err,
+              scratch.getPath() + ":0:0: warning: catalog '" + scratch.getPath() +
+                  "' not read: Is a directory [ZSAX_W0001]\n"
+                  "/dev/null:1:1: fatal error: An XML format error occurred during parsing the file (1:1): Please "
+                  "make sure the file is in the XML format [ZSAX_W0001]\n"
+                  "/dev/null:0:0: warning: catalog '/dev/null' ignored: it could not be parsed [ZSAX_W0001]\n");
 }
 
 TEST(ToolResolve, UsageErrors)

@@ -30,7 +30,7 @@ TEST(ToolEvents, MalformedInputKeepsEventsAndReportsOnStandardError)
 {
     const Result r = runTool({"events", "--positions"}, "<a>\n<b>t</c>");
     EXPECT_EQ(r.out, "1:4\tstart\ta\n2:1\tchars\t\\n\n2:4\tstart\tb\n2:5\tchars\tt\n");
-    EXPECT_EQ(r.err, "<stdin>:2:7: fatal: expected end of tag 'b' [ZSAX_W0001]\n<stdin>: failed\n");
+    EXPECT_EQ(r.err, "<stdin>:2:7: fatal error: expected end of tag 'b' [ZSAX_W0001]\n<stdin>: failed\n");
     EXPECT_EQ(r.status, 1);
 }
 
@@ -43,9 +43,9 @@ TEST(ToolCheck, WarningsDoNotFailAndPrecedeTheFatalError)
     EXPECT_EQ(good.out, warning + "<stdin>: ok\n");
     EXPECT_EQ(good.status, 0);
     const Result bad = runTool({"check", "-"}, dtd + "<a>");
-    EXPECT_EQ(bad.out, warning +
-                           "<stdin>:3:4: fatal: input ended before all started tags were ended; last tag started is "
-                           "'a' [ZSAX_W0001]\n<stdin>: failed\n");
+    EXPECT_EQ(bad.out,
+              warning + "<stdin>:3:4: fatal error: input ended before all started tags were ended; last tag started is "
+                        "'a' [ZSAX_W0001]\n<stdin>: failed\n");
     EXPECT_EQ(bad.status, 1);
 }
 
@@ -53,9 +53,10 @@ TEST(ToolQuiet, OnlyProblemsFailuresAndTheCount)
 {
     const std::vector<std::string> files = {po("order-good.xml"), po("order-broken.xml")};
     Result r = runTool(with({"check", "-q"}, files));
-    EXPECT_EQ(r.out, "examples/purchase-order/order-broken.xml:7:17: fatal: expected end of tag 'city' [ZSAX_W0001]\n"
-                     "examples/purchase-order/order-broken.xml: failed\n"
-                     "2 files: 1 ok, 1 failed\n");
+    EXPECT_EQ(r.out,
+              "examples/purchase-order/order-broken.xml:7:17: fatal error: expected end of tag 'city' [ZSAX_W0001]\n"
+              "examples/purchase-order/order-broken.xml: failed\n"
+              "2 files: 1 ok, 1 failed\n");
     r = runTool({"validate", "--quiet", "--schema", ns, po("purchase-order.xsd"), po("order-good.xml")});
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.status, 0);
@@ -87,7 +88,8 @@ TEST(ToolCommandLine, OptionsBeforeOrAfterTheCommandMeanTheSame)
     const std::vector<std::string> files = {po("order-good.xml"), po("order-bad.xml")};
     EXPECT_EQ(runTool(with({"-j", "2", "--schema", ns, po("purchase-order.xsd"), "validate"}, files)).out,
               runTool(with({"validate", "--jobs=1", "--schema", ns, po("purchase-order.xsd")}, files)).out);
-    EXPECT_EQ(runTool({"check", "--", "-q"}).out, "-q: fatal: cannot read: No such file or directory\n-q: failed\n");
+    EXPECT_EQ(runTool({"check", "--", "-q"}).out,
+              "-q:0:0: fatal error: cannot read: No such file or directory\n-q: failed\n");
 }
 
 TEST(ToolCommandLine, UsageErrorsExitWithTwoAndAHint)
@@ -160,6 +162,22 @@ TEST(ToolHelp, SampleOutputsAreWhatTheToolPrints)
         for (std::size_t at = 0; at < r.out.size(); at = r.out.find('\n', at) + 1)
             sample += "    " + r.out.substr(at, r.out.find('\n', at) + 1 - at);
         EXPECT_NE(runTool({"--help"}).out.find(sample), std::string::npos) << sample;
+        // The samples of the formats, whole (json, junit) or their results (sarif).
+        for (const auto& [format, files] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+                 {"json", {"data/bad-byte.xml", "data/unbound-prefix.xml"}},
+                 {"junit", {"data/unbound-prefix.xml"}},
+                 {"sarif", {"data/unbound-prefix.xml"}}}) {
+            std::vector<std::string> args = {"check", "--format", format};
+            args.insert(args.end(), files.begin(), files.end());
+            std::string output = runTool(args).out;
+            if (format == "sarif")
+                output = output.substr(output.find("      \"results\""),
+                                       output.find("\n      ]\n") + 9 - output.find("      \"results\""));
+            std::string shown;
+            for (std::size_t at = 0; at < output.size(); at = output.find('\n', at) + 1)
+                shown += "    " + output.substr(at, output.find('\n', at) + 1 - at);
+            EXPECT_NE(runTool({"check", "--help"}).out.find(shown), std::string::npos) << shown;
+        }
     }
     testsupport::ScratchDir dir;
     dir.write("x.xml", "<x/>");

@@ -86,7 +86,7 @@ TEST(ToolValidate, UnreadableSchemaGivesTheSystemsReason)
         GTEST_SKIP() << "this user reads files without permission (root)";
     }
     const Result r = runTool({"validate", "--schema", "urn:example:purchase-order", schema, po("order-good.xml")});
-    EXPECT_EQ(r.out, schema + ": fatal: cannot read: Permission denied\n"
+    EXPECT_EQ(r.out, schema + ":0:0: fatal error: cannot read: Permission denied\n"
                               "examples/purchase-order/order-good.xml fails to validate\n");
     EXPECT_EQ(r.status, 1);
 }
