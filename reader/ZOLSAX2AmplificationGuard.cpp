@@ -91,7 +91,7 @@ void ZOLSAX2AmplificationGuard::install(xercesc::SAX2XMLReader* reader)
     // the factory always creates that implementation.
     auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
     if (impl == nullptr)
-        ZSAX::XERCES_INITIALIZATION_ERROR.throwException("the reader cannot take a document handler");
+        ZSAX::XERCES_XML_EXCEPTION.throwException("the reader cannot take a document handler");
     impl->installAdvDocHandler(this);
     reader->setContentHandler(&relay);
 }
