@@ -50,14 +50,23 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = ZOLSAX2ReaderOwner::createParserReader(false, xercesc::XMLPlatformUtils::fgMemoryManager);
-
-    contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback, charactersCallback,
-                                               processingInstructionCallback);
-    reader->setContentHandler(contentHandler);
-    errorHandler = new ZOLSAX2ErrorHandler(log);
-    reader->setErrorHandler(errorHandler);
-    extensions = new Extensions(log, reader);
+    try {
+        reader = ZOLSAX2ReaderOwner::createParserReader(false, xercesc::XMLPlatformUtils::fgMemoryManager);
+        contentHandler = new ZOLSAX2ContentHandler(userData, startElementCallback, endElementCallback,
+                                                   charactersCallback, processingInstructionCallback);
+        reader->setContentHandler(contentHandler);
+        errorHandler = new ZOLSAX2ErrorHandler(log);
+        reader->setErrorHandler(errorHandler);
+        extensions = new Extensions(log, reader);
+    } catch (...) {
+        // No destructor runs for a constructor that throws: undo what it did.
+        delete extensions;
+        delete errorHandler;
+        delete contentHandler;
+        delete reader;
+        ZOLSAX2Platform::terminate();
+        throw;
+    }
     extensions->owner.setOnDiscard([this] {
         // The locator was the discarded reader's.
         contentHandler->locator = nullptr;

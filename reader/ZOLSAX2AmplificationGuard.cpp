@@ -2,6 +2,7 @@
 
 #include "ZOLSAX2FlagScope.h"
 #include "ZOLSAX2LongToString.h"
+#include "ZOLSAX2XercesInternals.h"
 
 #include <ZOLLog.h>
 #include <ZOLLogEvent.h>
@@ -10,7 +11,6 @@
 
 #include <xercesc/framework/XMLAttr.hpp>
 #include <xercesc/framework/XMLEntityDecl.hpp>
-#include <xercesc/internal/ReaderMgr.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/BinInputStream.hpp>
@@ -78,8 +78,7 @@ private:
 } // namespace
 
 ZOLSAX2AmplificationGuard::ZOLSAX2AmplificationGuard()
-    : blockHeader(xercesc::XMLPlatformUtils::alignPointerForNewBlockAllocation(sizeof(xercesc::MemoryManager*))),
-      relay(*this), measuring(false), locator(nullptr), readerManager(nullptr), entityFreed(false), refused(false),
+    : relay(*this), measuring(false), locator(nullptr), readerManager(nullptr), entityFreed(false), refused(false),
       refusedLine(0), refusedColumn(0)
 {}
 
@@ -91,7 +90,7 @@ void ZOLSAX2AmplificationGuard::install(xercesc::SAX2XMLReader* reader)
     // the factory always creates that implementation.
     auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
     if (impl == nullptr)
-        ZSAX::XERCES_INITIALIZATION_ERROR.throwException("the reader cannot take a document handler");
+        ZSAX::XERCES_XML_EXCEPTION.throwException("the reader cannot take a document handler");
     impl->installAdvDocHandler(this);
     reader->setContentHandler(&relay);
 }
@@ -167,15 +166,14 @@ void* ZOLSAX2AmplificationGuard::allocate(XMLSize_t size)
 void ZOLSAX2AmplificationGuard::deallocate(void* p)
 {
     if (measuring && readerManager != nullptr && p != nullptr && !entityFreed) {
-        const char* block = static_cast<const char*>(p);
         const xercesc::XMLEntityDecl* entity = readerManager->getCurrentEntity();
         const xercesc::XMLReader* current = readerManager->getCurrentReader();
-        if (entity != nullptr && block == reinterpret_cast<const char*>(entity) - blockHeader) {
+        if (entity != nullptr && p == ZOLSAX2XercesInternals::blockOf(entity)) {
             // The current entity itself is freed: a parameter entity whose DTD scanner ended
             // in mid-entity on an error. The reader manager keeps the pointer until it is
             // reset, so nothing more is read through it in this parse.
             entityFreed = true;
-        } else if (current != nullptr && block == reinterpret_cast<const char*>(current) - blockHeader) {
+        } else if (current != nullptr && p == ZOLSAX2XercesInternals::blockOf(current)) {
             // The reader manager deletes the reader of an entity it has read to the end while
             // that reader is still its current one: this is when the entity's text was produced.
             if (entity != nullptr && !entity->isExternal())

@@ -117,8 +117,6 @@ private:
     void refuse() noexcept;
 
     ZOLSAX2AmplificationBudget budget;
-    // The size of the header Xerces puts before each object it allocates.
-    XMLSize_t blockHeader;
     Relay relay;
 
     // The state of the parse being measured.

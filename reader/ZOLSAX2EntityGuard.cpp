@@ -62,7 +62,7 @@ void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader)
     // implementation class; the factory always creates one.
     auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
     if (impl == nullptr)
-        ZSAX::XERCES_INITIALIZATION_ERROR.throwException("the reader cannot take an entity resolver");
+        ZSAX::XERCES_XML_EXCEPTION.throwException("the reader cannot take an entity resolver");
     reader->setFeature(xercesc::XMLUni::fgXercesDisableDefaultEntityResolution, true);
     impl->setXMLEntityResolver(this);
     reader->setDeclarationHandler(this);

@@ -1,5 +1,7 @@
 #include "ZOLSAX2ReaderOwner.h"
 
+#include "ZOLSAX2SkippedEntityReader.h"
+
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -7,8 +9,6 @@
 #include <xercesc/util/IOException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/XMLUni.hpp>
-
-#include "ZOLSAX2SkippedEntityReader.h"
 
 xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createParserReader(bool reportSkippedEntities,
                                                                xercesc::MemoryManager* memory)

@@ -1,10 +1,11 @@
 #include "ZOLSAX2SkippedEntityReader.h"
 
+#include "ZOLSAX2XercesInternals.h"
+
 #include "ZOLSAX2SkippedEntityValidator.h"
 
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/framework/XMLEntityDecl.hpp>
-#include <xercesc/internal/ReaderMgr.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
 #include <xercesc/util/XMLString.hpp>
 

@@ -1,5 +1,7 @@
 #include "ZOLSAX2SkippedEntityValidator.h"
 
+#include "ZOLSAX2XercesInternals.h"
+
 #include <xercesc/framework/XMLValidityCodes.hpp>
 #include <xercesc/sax2/ContentHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>

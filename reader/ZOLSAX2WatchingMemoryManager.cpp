@@ -1,5 +1,7 @@
 #include "ZOLSAX2WatchingMemoryManager.h"
 
+#include "ZOLSAX2XercesInternals.h"
+
 #include <xercesc/util/PlatformUtils.hpp>
 
 ZOLSAX2WatchingMemoryManager::ZOLSAX2WatchingMemoryManager(xercesc::MemoryManager* next) : next(next), watched(nullptr)
@@ -27,7 +29,5 @@ void ZOLSAX2WatchingMemoryManager::deallocate(void* p)
 
 void ZOLSAX2WatchingMemoryManager::watch(const void* object) noexcept
 {
-    // XMemory's operator new puts the manager in front of each object, in this many bytes.
-    const XMLSize_t header = xercesc::XMLPlatformUtils::alignPointerForNewBlockAllocation(sizeof(MemoryManager*));
-    watched = object == nullptr ? nullptr : static_cast<const char*>(object) - header;
+    watched = ZOLSAX2XercesInternals::blockOf(object);
 }

@@ -104,16 +104,24 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), err
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = ZOLSAX2ReaderOwner::createValidatorReader(xercesc::XMLPlatformUtils::fgMemoryManager);
-
-    // The handler logs to the caller's log through the additions' switch.
-    extensions = new Extensions(log, reader);
+    try {
+        reader = ZOLSAX2ReaderOwner::createValidatorReader(xercesc::XMLPlatformUtils::fgMemoryManager);
+        // The handler logs to the caller's log through the additions' switch.
+        extensions = new Extensions(log, reader);
+        errorHandler = new ZOLSAX2ErrorHandler(&extensions->records);
+        reader->setErrorHandler(errorHandler);
+    } catch (...) {
+        // No destructor runs for a constructor that throws: undo what it did.
+        delete reader;
+        delete errorHandler;
+        delete extensions;
+        ZOLSAX2Platform::terminate();
+        throw;
+    }
     extensions->owner.setOnDiscard([this] {
         extensions->secureInstalled = false;
         extensions->cache.forgetReader();
     });
-    errorHandler = new ZOLSAX2ErrorHandler(&extensions->records);
-    reader->setErrorHandler(errorHandler);
 }
 
 ZOLSAX2Validator::~ZOLSAX2Validator()

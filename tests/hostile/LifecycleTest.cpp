@@ -4,8 +4,11 @@
 
 #include "FailingAllocation.h"
 #include "HostileSupport.h"
+#include "ZOLSAX2Platform.h"
 
 #include <string>
+
+#include <xercesc/util/PlatformUtils.hpp>
 
 using testsupport::thrownMessage;
 
@@ -167,4 +170,33 @@ TEST(Lifecycle, ValidatorUsedFromItsOwnLog)
         EXPECT_TRUE(validator.validate(ZOLFile(good.c_str()))) << testsupport::render(log);
         EXPECT_FALSE(validator.validate(ZOLFile(bad.c_str())));
     }
+}
+
+TEST(Lifecycle, ConstructorsThatRunOutOfMemoryLeaveNothingBehind)
+{
+    // Each size refuses a different allocation of the constructors, from the reader's large
+    // buffers down to the objects the parser and the validator make last. The test holds the
+    // XML library's initialisation meanwhile (its own would panic without memory); once it
+    // lets go, with no other object alive, the library must be gone again: no constructor
+    // that failed kept its initialisation (nor, for the sanitizers, anything it made).
+    ZOLSAX2Platform::initialize();
+    std::size_t thrown = 0;
+    for (std::size_t size = 1u << 17; size >= 8; size /= 2) {
+        for (const bool validator : {false, true}) {
+            ZOLMemoryLog log;
+            failing::arm(size);
+            try {
+                if (validator)
+                    ZOLSAX2Validator made(&log);
+                else
+                    ZOLSAX2Parser made(nullptr, &log, nullptr, nullptr, nullptr, nullptr);
+            } catch (...) {
+                ++thrown;
+            }
+            failing::disarm();
+        }
+    }
+    ZOLSAX2Platform::terminate();
+    EXPECT_LT(0u, thrown);
+    EXPECT_EQ(nullptr, xercesc::XMLPlatformUtils::fgMemoryManager);
 }
