@@ -1,6 +1,7 @@
 #ifndef ZOLSAX2CONTENTHANDLER_H
 #define ZOLSAX2CONTENTHANDLER_H
 
+#include "ZOLSAX2ParseStop.h"
 #include "ZOLSAX2Parser.h"
 
 #include <ZOLString.h>
@@ -52,6 +53,8 @@ private:
     const xercesc::Locator* locator;
     // An addition, set by the parser; null unless the caller asked for it.
     SkippedEntityCallback skippedEntityCallback;
+    // Asked for by a callback through the parser; checked after each callback returns.
+    ZOLSAX2ParseStop stop;
     // The high half of a surrogate pair that ended the last run of text; 0 when none.
     char16_t pendingHighSurrogate;
 

@@ -8,6 +8,7 @@
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
+#include "ZOLSAX2ParseStop.h"
 #include "ZOLSAX2SkippedEntityReader.h"
 
 xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createParserReader(bool reportSkippedEntities,
@@ -63,6 +64,9 @@ ZOLSAX2ReaderOwner::Outcome ZOLSAX2ReaderOwner::run(const std::function<void()>&
     Outcome outcome;
     try {
         work();
+    } catch (const ZOLSAX2ParseStop::Stopped&) {
+        // The reader has reset itself on the way out, as after any callback's exception.
+        outcome.stopped = true;
     } catch (const xercesc::OutOfMemoryException&) {
         discard();
         outcome.failure = Failure::OUT_OF_MEMORY;
