@@ -48,11 +48,12 @@ public:
     virtual ~ZOLSAX2Validator();
 
     // Validates later documents in targetNamespace against the schema at location (a path
-    // or URL, UTF-8). Replaces the pair given by any earlier call. The reader receives
-    // "targetNamespace location" as written: nothing is escaped, so a location containing
-    // blanks must be given as a URL with %20, a relative location is resolved against each
-    // validated document, and an empty namespace leaves the pair malformed (the reader
-    // reports it when it validates; see addNoNamespaceSchemaLocation).
+    // or URL, UTF-8). Replaces the pair given by any earlier call (and every pair of
+    // addSchema). The reader receives "targetNamespace location" as written: nothing is
+    // escaped, so a location containing blanks must be given as a URL with %20, a relative
+    // location is resolved against each validated document, and an empty namespace leaves
+    // the pair malformed (the reader reports it when it validates; see
+    // addNoNamespaceSchemaLocation).
     void addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location);
     // Parses and validates the file; true when no error or fatal error was reported.
     bool validate(const ZOLFile& file);
@@ -64,10 +65,22 @@ public:
     // Replaces the location of any earlier call of this function only: a pair given to
     // addSchemaLocation stays in force, so a document may use both schemas.
     void addNoNamespaceSchemaLocation(const ZOLString& location);
+    // Adds a pair to those in force, for documents with elements of several namespaces (an
+    // envelope and its payload, a format and its extensions): later documents are validated
+    // against targetNamespace's schema at location, taken as addSchemaLocation takes them,
+    // besides the other pairs. A later pair for the same namespace replaces the earlier
+    // one's location; the pairs keep the order of their namespaces' first call. Caching,
+    // strict and secure processing apply to each pair as to the one of addSchemaLocation:
+    // each must be loaded for a strict or secure answer of true, and the document element
+    // may be in the namespace of any of them. A schema that imports the namespace of a
+    // later pair brings its grammar in first, and that pair's location is then not read.
+    void addSchema(const ZOLString& targetNamespace, const ZOLString& location);
+    // Forgets every configured schema: the pairs and the schema without target namespace.
+    void clearSchemas();
     // Strict validation (off by default). When on, true means the document was checked
     // against the configured schemas: the answer is false, with a SAX_PARSE_ERROR record
     // that says why, when no schema is configured, when a configured schema (of
-    // addSchemaLocation or addNoNamespaceSchemaLocation) was not loaded for the document
+    // addSchemaLocation, addSchema or addNoNamespaceSchemaLocation) was not loaded for the document
     // (missing, unreadable, not XML, not a schema, or for another namespace), or when the
     // document element is in a namespace that no configured schema is for. The document's
     // own xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints are not followed

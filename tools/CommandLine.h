@@ -48,7 +48,7 @@ public:
         std::string targetNamespace;
         std::string location;
     };
-    // The schemas of validate: one, or one with a target namespace and one without.
+    // The schemas of validate, one per namespace (the last given), in the order first given.
     std::vector<Schema> schemas;
     // validate --follow-hints: also follow the documents' own schema hints.
     bool followHints = false;

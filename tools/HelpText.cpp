@@ -120,9 +120,10 @@ const std::vector<OptionHelp> optionHelp = {
     {"--schema", "validate",
      R"(  --schema NAMESPACE LOCATION
                         the schema for the target namespace NAMESPACE; ''
-                        for a schema without one; give it twice for one of
-                        each; a relative LOCATION is taken from the current
-                        directory, a URL is passed on unchanged
+                        for a schema without one; give it once per
+                        namespace a document uses (the last one given for
+                        a namespace wins); a relative LOCATION is taken from
+                        the current directory, a URL is passed on unchanged
 )"},
     {"--follow-hints", "validate",
      R"(  --follow-hints        also load the schemas that documents name in their

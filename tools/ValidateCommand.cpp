@@ -41,7 +41,7 @@ struct Worker {
             if (schema->targetNamespace().empty())
                 validator.addNoNamespaceSchemaLocation(schema->location().c_str());
             else
-                validator.addSchemaLocation(schema->targetNamespace().c_str(), schema->location().c_str());
+                validator.addSchema(schema->targetNamespace().c_str(), schema->location().c_str());
         }
     }
     bool provisional;
