@@ -13,7 +13,13 @@ XERCES_CPP_NAMESPACE_BEGIN
 class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
+class ZOLSAX2DocumentSource;
 class ZOLSAX2ErrorHandler;
+
+// Reads the next bytes of a document into buffer, at most size of them (an addition; see
+// ZOLSAX2Validator::validateStream). Answers how many it read, 0 at the end of the
+// document, or -1 when it cannot read.
+typedef long (*ZOLSAX2ReadFunction)(void* context, char* buffer, unsigned long size);
 
 // Validates XML files against an XML Schema named by target namespace and location.
 //
@@ -77,6 +83,18 @@ public:
     void addSchema(const ZOLString& targetNamespace, const ZOLString& location);
     // Forgets every configured schema: the pairs and the schema without target namespace.
     void clearSchemas();
+    // Validates length bytes at bytes as validate() validates a file: the same answer and
+    // the same records as for the same bytes in the file named by systemId (a path or URL,
+    // UTF-8), which the records name and against which relative references (an external
+    // DTD, entities, schema hints, relative schema locations) are resolved; a relative path
+    // is completed against the current directory, as a file's would be. Nothing is copied:
+    // the bytes must stay unchanged until the call returns.
+    bool validateMemory(const char* bytes, unsigned long length, const ZOLString& systemId);
+    // As validateMemory, with the document's bytes read as the reader needs them through
+    // read, which receives context; memory stays bounded whatever the document's size. A
+    // read that answers -1 ends the validation with a fatal record that the document
+    // cannot be read, at the position reached, and the answer false.
+    bool validateStream(ZOLSAX2ReadFunction read, void* context, const ZOLString& systemId);
     // Strict validation (off by default). When on, true means the document was checked
     // against the configured schemas: the answer is false, with a SAX_PARSE_ERROR record
     // that says why, when no schema is configured, when a configured schema (of
@@ -146,6 +164,8 @@ private:
 
     // Rebuilds a discarded reader and brings its settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
+    // validate(), validateMemory() and validateStream() of the document from source.
+    ZOLSAX2PARSER_LOCAL bool validateSource(const ZOLSAX2DocumentSource& source);
     // After a parse: the strict and secure answers' own checks; false when they fail.
     ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas();
 

@@ -45,8 +45,8 @@ when there are several files or a --files-from list.
      R"(Validates each input against the schemas named by --schema: each file's
 problems, then one verdict line, "FILE validates" or "FILE fails to
 validate", on standard output; a count at the end when there are several
-files or a --files-from list. Standard input is copied to a temporary file
-first.
+files or a --files-from list. Standard input is validated as it arrives,
+never copied.
 )",
      R"(  zolsax2 validate --schema urn:example:purchase-order po.xsd order.xml
   zolsax2 validate --schema '' note.xsd note.xml

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace zolsax2 {
@@ -50,6 +51,10 @@ InputFile::InputFile(const std::string& name)
         // The reader's names for standard input and for text parsed from memory.
         sourceNames.add("stdin", standardInputName);
         sourceNames.add("memory", standardInputName);
+        std::error_code error;
+        const std::filesystem::path here = std::filesystem::current_path(error);
+        standardInputId = error ? std::string("stdin") : (here / "stdin").string();
+        sourceNames.add(standardInputId, standardInputName);
         return;
     }
     // Non-blocking, so that a FIFO without a writer cannot stop the run here.
@@ -89,42 +94,15 @@ InputFile::~InputFile()
 {
     if (descriptor >= 0)
         ::close(descriptor);
-    if (!spoolPath.empty())
-        ::unlink(spoolPath.c_str());
 }
 
-bool InputFile::spool(std::istream& in)
+long InputFile::readStream(void* stream, char* buffer, unsigned long size)
 {
-    const char* directory = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(directory != nullptr && *directory != '\0' ? directory : "/tmp") + "/zolsax2-stdin-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        why = "cannot spool standard input: " + reason(errno);
-        return false;
-    }
-    spoolPath = pattern;
-    char buffer[65536];
-    int error = 0;
-    while (error == 0 && in.read(buffer, sizeof buffer).gcount() > 0) {
-        for (std::streamsize done = 0, count = in.gcount(); done < count;) {
-            const ssize_t written = ::write(fd, buffer + done, static_cast<std::size_t>(count - done));
-            if (written < 0 && errno != EINTR) {
-                error = errno;
-                break;
-            }
-            done += written < 0 ? 0 : written;
-        }
-    }
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        why = "cannot spool standard input: " + reason(error);
-        return false;
-    }
-    libraryPath = spoolPath;
-    sourceNames.add(spoolPath, standardInputName);
-    return true;
+    auto& in = *static_cast<std::istream*>(stream);
+    in.read(buffer, static_cast<std::streamsize>(size));
+    if (in.bad())
+        return -1;
+    return static_cast<long>(in.gcount());
 }
 
 bool InputFile::parse(ZOLSAX2Parser& parser, DiagnosticLog& log, std::istream& in) const
@@ -135,7 +113,7 @@ bool InputFile::parse(ZOLSAX2Parser& parser, DiagnosticLog& log, std::istream& i
         return false;
     }
     try {
-        if (!standardInput || !spoolPath.empty()) {
+        if (!standardInput) {
             parser.parseFile(ZOLFile(libraryPath.c_str()));
         } else if (&in == &std::cin) {
             parser.parseStdIn();

@@ -2,6 +2,7 @@
 
 #include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2DocumentElement.h"
+#include "ZOLSAX2DocumentSource.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2FlagScope.h"
@@ -178,6 +179,21 @@ void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
 
 bool ZOLSAX2Validator::validate(const ZOLFile& file)
 {
+    return validateSource(ZOLSAX2DocumentSource::file(ZOLString(file.getPath())));
+}
+
+bool ZOLSAX2Validator::validateMemory(const char* bytes, unsigned long length, const ZOLString& systemId)
+{
+    return validateSource(ZOLSAX2DocumentSource::memory(bytes, length, systemId));
+}
+
+bool ZOLSAX2Validator::validateStream(ZOLSAX2ReadFunction read, void* context, const ZOLString& systemId)
+{
+    return validateSource(ZOLSAX2DocumentSource::stream(read, context, systemId));
+}
+
+bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
+{
     Extensions& x = *extensions;
     // Called from the log during a validation: the reader refuses a second parse while one
     // runs, and so does this call, before it touches anything the running one uses.
@@ -187,7 +203,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
     }
     const ZOLSAX2FlagScope scope(x.validating);
     ZOLSAX2AmplificationGuard& amplification = x.amplificationGuard;
-    const ZOLString path(file.getPath());
+    const ZOLString& path = source.getPath();
     bool measured = false;
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
         prepareReader();
@@ -197,9 +213,11 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         x.documentElement.reset();
         measured = x.secureInstalled;
         if (measured)
-            amplification.parse(reader, *ZOLSAX2Locations::openSource(path));
-        else
+            amplification.parse(reader, *source.open());
+        else if (source.isFile())
             reader->parse(path.wchars());
+        else
+            reader->parse(*source.open());
     });
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY) {
         if (measured && amplification.isRefused())
