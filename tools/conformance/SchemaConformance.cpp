@@ -15,6 +15,7 @@
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -54,8 +55,24 @@ std::string records(const ZOLMemoryLog& log)
     return all;
 }
 
-// Validates the instance from a file and again from its bytes in memory under the file's
-// name; true when both give the same answer and the same records. log keeps the second's.
+// Hands out an instance's bytes through the validator's read function, a few at a time.
+struct Chunks {
+    const std::string& bytes;
+    std::size_t at = 0;
+
+    static long read(void* context, char* buffer, unsigned long size)
+    {
+        auto* c = static_cast<Chunks*>(context);
+        const std::size_t n = std::min<std::size_t>({size, 1000, c->bytes.size() - c->at});
+        c->bytes.copy(buffer, n, c->at);
+        c->at += n;
+        return static_cast<long>(n);
+    }
+};
+
+// Validates the instance from a file, then from its bytes in memory and through a read
+// function under the file's name; true when all give the same answer and the same records.
+// log keeps the last one's.
 bool sameFromMemory(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::string& instance, bool& valid)
 {
     const bool fromFile = validator.validate(ZOLFile(instance.c_str()));
@@ -64,6 +81,11 @@ bool sameFromMemory(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::s
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     log.clear();
     valid = validator.validateMemory(bytes.data(), bytes.size(), instance.c_str());
+    if (valid != fromFile || records(log) != fileRecords)
+        return false;
+    log.clear();
+    Chunks chunks{bytes};
+    valid = validator.validateStream(Chunks::read, &chunks, instance.c_str());
     return valid == fromFile && records(log) == fileRecords;
 }
 
