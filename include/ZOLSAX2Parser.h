@@ -109,6 +109,14 @@ public:
     // than 8 MiB this way are never affected. False, and nothing changes, when ratio is
     // below 1 or not a number. Has no effect unless secure processing is on.
     bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
+    // Ends the running parse as soon as the callback that calls this returns (any of the
+    // five callbacks may): no further callback is made, the rest of the input is not read,
+    // and the parse call returns as for a complete document. It throws XML_PARSE_FAILED
+    // only when a problem was already logged before the stop, as it would at the end;
+    // problems further on go unseen. The parser is ready for the next parse at once.
+    // Outside a parse it does nothing; from the log during one, the parse ends after the
+    // next callback. See docs/additions.md.
+    void stopParse();
 
     // Checks later parses against the namespace constraints of XML (off by default; takes
     // effect at the next start tag): a qualified name has one colon between two non-empty

@@ -13,7 +13,13 @@ XERCES_CPP_NAMESPACE_BEGIN
 class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
+class ZOLSAX2DocumentSource;
 class ZOLSAX2ErrorHandler;
+
+// Reads the next bytes of a document into buffer, at most size of them (an addition; see
+// ZOLSAX2Validator::validateStream). Answers how many it read, 0 at the end of the
+// document, or -1 when it cannot read.
+typedef long (*ZOLSAX2ReadFunction)(void* context, char* buffer, unsigned long size);
 
 // Validates XML files against an XML Schema named by target namespace and location.
 //
@@ -54,11 +60,12 @@ public:
     virtual ~ZOLSAX2Validator();
 
     // Validates later documents in targetNamespace against the schema at location (a path
-    // or URL, UTF-8). Replaces the pair given by any earlier call. The reader receives
-    // "targetNamespace location" as written: nothing is escaped, so a location containing
-    // blanks must be given as a URL with %20, a relative location is resolved against each
-    // validated document, and an empty namespace leaves the pair malformed (the reader
-    // reports it when it validates; see addNoNamespaceSchemaLocation).
+    // or URL, UTF-8). Replaces the pair given by any earlier call (and every pair of
+    // addSchema). The reader receives "targetNamespace location" as written: nothing is
+    // escaped, so a location containing blanks must be given as a URL with %20, a relative
+    // location is resolved against each validated document, and an empty namespace leaves
+    // the pair malformed (the reader reports it when it validates; see
+    // addNoNamespaceSchemaLocation).
     void addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location);
     // Parses and validates the file; true when no error or fatal error was reported.
     bool validate(const ZOLFile& file);
@@ -70,10 +77,34 @@ public:
     // Replaces the location of any earlier call of this function only: a pair given to
     // addSchemaLocation stays in force, so a document may use both schemas.
     void addNoNamespaceSchemaLocation(const ZOLString& location);
+    // Adds a pair to those in force, for documents with elements of several namespaces (an
+    // envelope and its payload, a format and its extensions): later documents are validated
+    // against targetNamespace's schema at location, taken as addSchemaLocation takes them,
+    // besides the other pairs. A later pair for the same namespace replaces the earlier
+    // one's location; the pairs keep the order of their namespaces' first call. Caching,
+    // strict and secure processing apply to each pair as to the one of addSchemaLocation:
+    // each must be loaded for a strict or secure answer of true, and the document element
+    // may be in the namespace of any of them. A schema that imports the namespace of a
+    // later pair brings its grammar in first, and that pair's location is then not read.
+    void addSchema(const ZOLString& targetNamespace, const ZOLString& location);
+    // Forgets every configured schema: the pairs and the schema without target namespace.
+    void clearSchemas();
+    // Validates length bytes at bytes as validate() validates a file: the same answer and
+    // the same records as for the same bytes in the file named by systemId (a path or URL,
+    // UTF-8), which the records name and against which relative references (an external
+    // DTD, entities, schema hints, relative schema locations) are resolved; a relative path
+    // is completed against the current directory, as a file's would be. Nothing is copied:
+    // the bytes must stay unchanged until the call returns.
+    bool validateMemory(const char* bytes, unsigned long length, const ZOLString& systemId);
+    // As validateMemory, with the document's bytes read as the reader needs them through
+    // read, which receives context; memory stays bounded whatever the document's size. A
+    // read that answers -1 ends the validation with a fatal record that the document
+    // cannot be read, at the position reached, and the answer false.
+    bool validateStream(ZOLSAX2ReadFunction read, void* context, const ZOLString& systemId);
     // Strict validation (off by default). When on, true means the document was checked
     // against the configured schemas: the answer is false, with a SAX_PARSE_ERROR record
     // that says why, when no schema is configured, when a configured schema (of
-    // addSchemaLocation or addNoNamespaceSchemaLocation) was not loaded for the document
+    // addSchemaLocation, addSchema or addNoNamespaceSchemaLocation) was not loaded for the document
     // (missing, unreadable, not XML, not a schema, or for another namespace), or when the
     // document element is in a namespace that no configured schema is for. The document's
     // own xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints are not followed
@@ -142,6 +173,8 @@ private:
 
     // Rebuilds a discarded reader and brings its settings up to date.
     ZOLSAX2PARSER_LOCAL void prepareReader();
+    // validate(), validateMemory() and validateStream() of the document from source.
+    ZOLSAX2PARSER_LOCAL bool validateSource(const ZOLSAX2DocumentSource& source);
     // After a parse of the document at path: the strict and secure answers' own checks;
     // false when they fail.
     ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas(const ZOLString& path);

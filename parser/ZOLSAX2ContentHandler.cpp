@@ -42,6 +42,7 @@ void ZOLSAX2ContentHandler::characters(const XMLCh* const chars, const XMLSize_t
     // The text is taken up to its NUL, which is where the reader ends every run.
     const ZOLString text(chars);
     charactersCallback(userData, text.chars(), static_cast<int>(text.length()));
+    stop.check();
 }
 
 void ZOLSAX2ContentHandler::charactersAcrossRuns(const XMLCh* chars, XMLSize_t length)
@@ -60,6 +61,7 @@ void ZOLSAX2ContentHandler::charactersAcrossRuns(const XMLCh* chars, XMLSize_t l
     }
     const ZOLString text(units.c_str());
     charactersCallback(userData, text.chars(), static_cast<int>(text.length()));
+    stop.check();
 }
 
 void ZOLSAX2ContentHandler::flushPendingHighSurrogate()
@@ -72,6 +74,7 @@ void ZOLSAX2ContentHandler::flushPendingHighSurrogate()
         return;
     const ZOLString text(lone);
     charactersCallback(userData, text.chars(), static_cast<int>(text.length()));
+    stop.check();
 }
 
 void ZOLSAX2ContentHandler::endDocument()
@@ -90,6 +93,7 @@ void ZOLSAX2ContentHandler::endElement(const XMLCh* const, const XMLCh* const, c
         return;
     const ZOLString name(qname);
     endElementCallback(userData, name.chars());
+    stop.check();
 }
 
 void ZOLSAX2ContentHandler::ignorableWhitespace(const XMLCh* const, const XMLSize_t) {}
@@ -105,6 +109,7 @@ void ZOLSAX2ContentHandler::processingInstruction(const XMLCh* const target, con
     const ZOLString t(target);
     const ZOLString d(data);
     processingInstructionCallback(userData, t.chars(), d.chars());
+    stop.check();
 }
 
 void ZOLSAX2ContentHandler::setDocumentLocator(const xercesc::Locator* const documentLocator)
@@ -203,11 +208,13 @@ void ZOLSAX2ContentHandler::startElement(const XMLCh* const, const XMLCh* const,
     const XMLSize_t n = attrs.getLength();
     if (n != 0) {
         startElementWithAttributes(startElementCallback, userData, qname, attrs, n);
+        stop.check();
         return;
     }
     const ZOLString name(qname);
     const char* noAttributes[2] = {nullptr, nullptr};
     startElementCallback(userData, name.chars(), noAttributes);
+    stop.check();
 }
 
 void ZOLSAX2ContentHandler::startPrefixMapping(const XMLCh* const, const XMLCh* const) {}
@@ -220,4 +227,5 @@ void ZOLSAX2ContentHandler::skippedEntity(const XMLCh* const name)
         return;
     const ZOLString n(name);
     skippedEntityCallback(userData, n.chars());
+    stop.check();
 }

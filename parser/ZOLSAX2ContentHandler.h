@@ -1,6 +1,7 @@
 #ifndef ZOLSAX2CONTENTHANDLER_H
 #define ZOLSAX2CONTENTHANDLER_H
 
+#include "ZOLSAX2ParseStop.h"
 #include "ZOLSAX2Parser.h"
 
 #include <ZOLString.h>
@@ -56,6 +57,8 @@ private:
     SkippedEntityCallback skippedEntityCallback;
     // An addition, set by the parser: checks namespace constraints when not null.
     ZOLSAX2NamespaceChecker* namespaceChecker = nullptr;
+    // Asked for by a callback through the parser; checked after each callback returns.
+    ZOLSAX2ParseStop stop;
     // The high half of a surrogate pair that ended the last run of text; 0 when none.
     char16_t pendingHighSurrogate;
 

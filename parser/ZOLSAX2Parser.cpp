@@ -158,6 +158,13 @@ bool ZOLSAX2Parser::setAmplificationLimit(double ratio, unsigned long long activ
     return extensions->amplificationGuard.setLimit(ratio, activationBytes);
 }
 
+void ZOLSAX2Parser::stopParse()
+{
+    // Outside a parse there is nothing to end, and the next parse must not end at once.
+    if (contentHandler->parsing)
+        contentHandler->stop.request();
+}
+
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
     // A callback parsing on its own parser: the reader refuses a second parse while one
@@ -168,6 +175,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
     extensions->entityGuard.reset();
+    contentHandler->stop.reset();
     // Until this document starts, there is no position to give.
     contentHandler->locator = nullptr;
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;

@@ -45,11 +45,20 @@ void positionOf(const xercesc::XMLResourceIdentifier& resource, ZOLString& line,
     }
 }
 
+// True when a trusted pair is for targetNamespace at systemId.
+bool isTrusted(const ZOLSAX2SchemaPairs& trusted, const ZOLString& targetNamespace, const ZOLString& systemId)
+{
+    for (const ZOLSAX2SchemaPairs::Pair& pair : trusted)
+        if (pair.targetNamespace == targetNamespace && pair.location == systemId)
+            return true;
+    return false;
+}
+
 } // namespace
 
 ZOLSAX2EntityGuard::ZOLSAX2EntityGuard(ZOLLog* log)
-    : log(log), securityManager(new xercesc::SecurityManager()), trustedSet(false), noNamespaceSet(false), refusals(0),
-      trustedRequested(false), noNamespaceRequested(false), dtdRefused(false), requestLine("0"), requestColumn("0")
+    : log(log), securityManager(new xercesc::SecurityManager()), noNamespaceSet(false), refusals(0),
+      noNamespaceRequested(false), dtdRefused(false), requestLine("0"), requestColumn("0")
 {
     securityManager->setEntityExpansionLimit(EXPANSION_LIMIT);
 }
@@ -71,21 +80,27 @@ void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader)
 
 void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location)
 {
-    trustedSet = true;
-    trustedNamespace = targetNamespace;
-    trustedLocation = location;
+    trusted.set(targetNamespace, location);
 }
 
-void ZOLSAX2EntityGuard::setTrustedNoNamespaceSchema(const ZOLString& location)
+bool ZOLSAX2EntityGuard::isTrustedSchemaRequested(const ZOLString& targetNamespace) const
 {
-    noNamespaceSet = true;
+    for (const ZOLString& r : requested)
+        if (r == targetNamespace)
+            return true;
+    return false;
+}
+
+void ZOLSAX2EntityGuard::setTrustedNoNamespaceSchema(const ZOLString& location, bool set)
+{
+    noNamespaceSet = set;
     noNamespaceLocation = location;
 }
 
 void ZOLSAX2EntityGuard::reset()
 {
     refusals = 0;
-    trustedRequested = false;
+    requested.clear();
     noNamespaceRequested = false;
     dtdRefused = false;
     requestLine = "0";
@@ -106,20 +121,20 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
             noNamespaceRequested = true;
             break;
         }
-        if (!trustedSet || systemId.isEmpty() || systemId != trustedLocation || targetNamespace != trustedNamespace) {
+        if (systemId.isEmpty() || !isTrusted(trusted, targetNamespace, systemId)) {
             const ZOLString what = targetNamespace.isEmpty() ? ZOLString("schema hint without namespace")
                                                              : "schema hint for namespace '" + targetNamespace + "'";
             return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
         }
-        trustedRequested = true;
+        requested.push_back(targetNamespace);
         positionOf(*resource, requestLine, requestColumn);
         break;
     }
     case xercesc::XMLResourceIdentifier::SchemaImport:
     case xercesc::XMLResourceIdentifier::SchemaInclude:
     case xercesc::XMLResourceIdentifier::SchemaRedefine:
-        // Only a schema the reader is traversing asks for these, and the trusted schema is
-        // the only one it may traverse: they are part of the caller's schema. An import
+        // Only a schema the reader is traversing asks for these, and the trusted schemas are
+        // the only ones it may traverse: they are part of the caller's schemas. An import
         // without a location names nothing to open.
         if (systemId.isEmpty())
             return nullptr;

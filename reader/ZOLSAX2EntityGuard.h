@@ -1,6 +1,8 @@
 #ifndef ZOLSAX2ENTITYGUARD_H
 #define ZOLSAX2ENTITYGUARD_H
 
+#include "ZOLSAX2SchemaPairs.h"
+
 #include <ZOLString.h>
 
 #include <xercesc/sax2/DeclHandler.hpp>
@@ -21,8 +23,8 @@ XERCES_CPP_NAMESPACE_END
 // each and install it in the readers they build for secure processing.
 //
 // Once installed, the reader's default entity resolution is off, so nothing is opened
-// unless resolveEntity returns a source for it. Only the trusted schema (the validator's
-// configured namespace and location, and its schema without target namespace), opened from
+// unless resolveEntity returns a source for it. Only the trusted schemas (the validator's
+// configured namespace and location pairs, and its schema without target namespace), opened from
 // its location alone whatever the document's base, and the schema documents that they
 // include, import or redefine are opened. Everything else (external general and parameter
 // entities, the external DTD subset, xsi:schemaLocation and xsi:noNamespaceSchemaLocation hints) is refused: one
@@ -43,30 +45,30 @@ public:
     // Installs the guard in reader, which must be the library's own SAX2 reader
     // implementation and must not be parsing.
     void install(xercesc::SAX2XMLReader* reader);
-    // The one schema that may be opened: the validator's configured pair.
+    // A schema that may be opened: one of the validator's configured pairs, replacing the
+    // one for the same namespace.
     void setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location);
-    // The one schema without target namespace that may be opened.
-    void setTrustedNoNamespaceSchema(const ZOLString& location);
+    // No pair may be opened any more.
+    void clearTrustedSchemas() noexcept { trusted.clear(); }
+    // The one schema without target namespace that may be opened (set false: none).
+    void setTrustedNoNamespaceSchema(const ZOLString& location, bool set = true);
     // Its location, as given.
     const ZOLString& getTrustedNoNamespaceLocation() const noexcept { return noNamespaceLocation; }
-    // True once setTrustedSchema was called.
-    bool hasTrustedSchema() const noexcept { return trustedSet; }
-    // The trusted schema's namespace and location, as given.
-    const ZOLString& getTrustedNamespace() const noexcept { return trustedNamespace; }
-    const ZOLString& getTrustedLocation() const noexcept { return trustedLocation; }
+    // The trusted pairs, as given.
+    const ZOLSAX2SchemaPairs& getTrustedSchemas() const noexcept { return trusted; }
     // Forgets what the last document declared, refused and requested; call before each parse.
     void reset();
     // Resources refused since the last reset.
     unsigned long getRefusals() const noexcept { return refusals; }
-    // True when the reader asked for the trusted schema since the last reset.
-    bool isTrustedSchemaRequested() const noexcept { return trustedRequested; }
+    // True when the reader asked for the trusted pair for targetNamespace since the last reset.
+    bool isTrustedSchemaRequested(const ZOLString& targetNamespace) const;
     // True when the reader asked for the trusted no-namespace schema since the last reset.
     bool isNoNamespaceSchemaRequested() const noexcept { return noNamespaceRequested; }
-    // Line and column of the request for the trusted schema, as decimal texts ("0" when unknown).
+    // Line and column of the last request for a trusted schema, as decimal texts ("0" when unknown).
     const ZOLString& getRequestLine() const noexcept { return requestLine; }
     const ZOLString& getRequestColumn() const noexcept { return requestColumn; }
 
-    // Opens the trusted schema and the documents it names; refuses everything else.
+    // Opens the trusted schemas and the documents they name; refuses everything else.
     xercesc::InputSource* resolveEntity(xercesc::XMLResourceIdentifier* resource) override;
 
     // Remembers external entity declarations, so a refusal can name the entity.
@@ -88,13 +90,12 @@ private:
 
     ZOLLog* log;
     std::unique_ptr<xercesc::SecurityManager> securityManager;
-    bool trustedSet;
-    ZOLString trustedNamespace;
-    ZOLString trustedLocation;
+    ZOLSAX2SchemaPairs trusted;
     bool noNamespaceSet;
     ZOLString noNamespaceLocation;
     unsigned long refusals;
-    bool trustedRequested;
+    // The namespaces of the trusted pairs the reader asked for.
+    std::vector<ZOLString> requested;
     bool noNamespaceRequested;
     // True once the document's external DTD was refused.
     bool dtdRefused;

@@ -1,5 +1,6 @@
 #include "ZOLSAX2ReaderOwner.h"
 
+#include "ZOLSAX2ParseStop.h"
 #include "ZOLSAX2SkippedEntityReader.h"
 
 #include <xercesc/dom/DOMException.hpp>
@@ -63,6 +64,9 @@ ZOLSAX2ReaderOwner::Outcome ZOLSAX2ReaderOwner::run(const std::function<void()>&
     Outcome outcome;
     try {
         work();
+    } catch (const ZOLSAX2ParseStop::Stopped&) {
+        // The reader has reset itself on the way out, as after any callback's exception.
+        outcome.stopped = true;
     } catch (const xercesc::OutOfMemoryException&) {
         discard();
         outcome.failure = Failure::OUT_OF_MEMORY;

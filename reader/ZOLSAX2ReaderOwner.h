@@ -34,6 +34,8 @@ public:
         ZOLString message;
         // The exception itself, for a caller that passes it on unchanged.
         std::exception_ptr exception;
+        // The work ended early at a callback's request (see ZOLSAX2ParseStop); not a failure.
+        bool stopped = false;
 
         explicit operator bool() const noexcept { return failure == Failure::NONE; }
         [[noreturn]] void rethrow() const { std::rethrow_exception(exception); }
@@ -57,7 +59,7 @@ public:
     // Deletes the reader; the next piece of work makes a new one.
     void discard();
     // Runs work, which may create, configure or use the reader, and tells how it ended.
-    // Any exception other than those of Failure passes unchanged.
+    // Any exception other than those of Failure and a stop passes unchanged.
     Outcome run(const std::function<void()>& work);
 
 private:

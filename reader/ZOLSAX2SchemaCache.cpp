@@ -29,6 +29,15 @@ bool loadSchema(xercesc::SAX2XMLReader* reader, const ZOLString& resolved, const
     return targetNamespace == (loaded == nullptr ? ZOLString() : ZOLString(loaded));
 }
 
+// True when a location is resolved against each document rather than taken as is.
+bool hasRelativeLocation(const ZOLSAX2SchemaCache::Schemas& schemas)
+{
+    for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
+        if (ZOLSAX2Locations::isRelative(pair.location))
+            return true;
+    return schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation);
+}
+
 } // namespace
 
 ZOLSAX2SchemaCache::ZOLSAX2SchemaCache(ZOLSAX2RecordSwitch& records, ZOLSAX2EntityGuard& guard)
@@ -74,16 +83,15 @@ void ZOLSAX2SchemaCache::prepare(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHan
                                  const ZOLString& path, const Schemas& schemas)
 {
     // A relative location is resolved against each document, as the reader does.
-    const bool relativeLocations = (schemas.pair && ZOLSAX2Locations::isRelative(schemas.location)) ||
-                                   (schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation));
+    const bool relativeLocations = hasRelativeLocation(schemas);
     if (state != State::NONE && !relativeLocations)
         return;
-    ZOLString pair;
+    ZOLSAX2SchemaPairs pairs;
     ZOLString noNamespace;
     try {
         const ZOLString base = relativeLocations ? ZOLSAX2Locations::documentBase(path) : ZOLString();
-        if (schemas.pair)
-            pair = ZOLSAX2Locations::resolve(base, schemas.location);
+        for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
+            pairs.set(pair.targetNamespace, ZOLSAX2Locations::resolve(base, pair.location));
         if (schemas.noNamespace)
             noNamespace = ZOLSAX2Locations::resolve(base, schemas.noNamespaceLocation);
     } catch (const xercesc::XMLException&) {
@@ -93,7 +101,7 @@ void ZOLSAX2SchemaCache::prepare(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHan
         key = ZOLString();
         return;
     }
-    ZOLString newKey = pair;
+    ZOLString newKey = pairs.text();
     newKey.add("\n", noNamespace.chars(), static_cast<const char*>(nullptr));
     if (state != State::NONE && newKey == key)
         return;
@@ -104,16 +112,17 @@ void ZOLSAX2SchemaCache::prepare(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHan
     blockCeiling = 0;
     // A pair the reader would not take as one namespace and one location is reported by
     // the reader for each document.
-    if (schemas.pair && (schemas.targetNamespace.isEmpty() || ZOLSAX2Locations::hasBlank(schemas.targetNamespace) ||
-                         ZOLSAX2Locations::hasBlank(schemas.location)))
-        return;
+    for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
+        if (pair.targetNamespace.isEmpty() || ZOLSAX2Locations::hasBlank(pair.targetNamespace) ||
+            ZOLSAX2Locations::hasBlank(pair.location))
+            return;
     if ((schemas.noNamespace && ZOLSAX2Locations::hasBlank(schemas.noNamespaceLocation)) ||
-        (!schemas.pair && !schemas.noNamespace))
+        (schemas.pairs.isEmpty() && !schemas.noNamespace))
         return;
 
     const bool errorSeen = errorHandler->isErrorSeen();
     const bool warningSeen = errorHandler->isWarningSeen();
-    const bool loaded = load(reader, pair, noNamespace, schemas);
+    const bool loaded = load(reader, pairs, noNamespace, schemas);
     errorHandler->errorSeen = errorSeen;
     errorHandler->warningSeen = warningSeen;
     if (loaded) {
@@ -124,8 +133,8 @@ void ZOLSAX2SchemaCache::prepare(xercesc::SAX2XMLReader* reader, ZOLSAX2ErrorHan
     }
 }
 
-bool ZOLSAX2SchemaCache::load(xercesc::SAX2XMLReader* reader, const ZOLString& pair, const ZOLString& noNamespace,
-                              const Schemas& schemas)
+bool ZOLSAX2SchemaCache::load(xercesc::SAX2XMLReader* reader, const ZOLSAX2SchemaPairs& resolved,
+                              const ZOLString& noNamespace, const Schemas& schemas)
 {
     // Loads see the grammars cached by the ones before, as the reader's own loads for a
     // document see each other.
@@ -134,9 +143,13 @@ bool ZOLSAX2SchemaCache::load(xercesc::SAX2XMLReader* reader, const ZOLString& p
     guard.reset();
     bool loaded = true;
     try {
-        records.setLoading(schemas.location);
-        if (schemas.pair)
-            loaded = loadSchema(reader, pair, schemas.targetNamespace);
+        // In the order given, as the reader reads the pairs for a document; one that an
+        // earlier one brought in is not read again.
+        for (std::size_t i = 0; loaded && i < resolved.size(); ++i) {
+            records.setLoading(schemas.pairs[i].location);
+            if (i == 0 || reader->getGrammar(resolved[i].targetNamespace.wchars()) == nullptr)
+                loaded = loadSchema(reader, resolved[i].location, resolved[i].targetNamespace);
+        }
         // As for a document: a schema without namespace that the pair already brought in is
         // not read again.
         records.setLoading(schemas.noNamespaceLocation);

@@ -2,6 +2,7 @@
 #define ZOLSAX2SCHEMACACHE_H
 
 #include "ZOLSAX2ReaderMemory.h"
+#include "ZOLSAX2SchemaPairs.h"
 
 #include <ZOLString.h>
 
@@ -27,9 +28,7 @@ class ZOLSAX2SchemaCache {
 public:
     // The configured schemas, with their locations as the reader receives them.
     struct Schemas {
-        bool pair = false;
-        ZOLString targetNamespace;
-        ZOLString location;
+        ZOLSAX2SchemaPairs pairs;
         bool noNamespace = false;
         ZOLString noNamespaceLocation;
     };
@@ -76,7 +75,7 @@ private:
     };
 
     // Reads the schemas into reader's pool; true when they loaded cleanly.
-    bool load(xercesc::SAX2XMLReader* reader, const ZOLString& pair, const ZOLString& noNamespace,
+    bool load(xercesc::SAX2XMLReader* reader, const ZOLSAX2SchemaPairs& resolved, const ZOLString& noNamespace,
               const Schemas& schemas);
 
     ZOLSAX2RecordSwitch& records;

@@ -17,19 +17,21 @@
 bool ZOLSAX2SchemaCheck::check(xercesc::SAX2XMLReader* reader, const ZOLSAX2SchemaCache::Schemas& schemas,
                                const Context& context) const
 {
-    if (!context.strict && !(context.secure && (schemas.pair || schemas.noNamespace)))
+    const bool pairs = !schemas.pairs.isEmpty();
+    if (!context.strict && !(context.secure && (pairs || schemas.noNamespace)))
         return true;
-    if (context.strict && !schemas.pair && !schemas.noNamespace)
+    if (context.strict && !pairs && !schemas.noNamespace)
         return fail(context, "no schema is configured, so nothing was validated");
     // The reader only warns when a configured schema cannot be loaded and then checks
     // nothing. In secure mode it must also have come through the guard.
-    const bool pairArrived = context.cached || guard.isTrustedSchemaRequested();
-    if (schemas.pair && (!loaded(reader, schemas.targetNamespace.wchars(), schemas.location, context) ||
-                         (context.secure && !pairArrived)))
-        return fail(context,
-                    "schema '" + schemas.location + "' for namespace '" + schemas.targetNamespace +
-                        "' could not be loaded",
-                    &schemas.location);
+    for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs) {
+        const bool arrived = context.cached || guard.isTrustedSchemaRequested(pair.targetNamespace);
+        if (!loaded(reader, pair.targetNamespace.wchars(), pair.location, context) || (context.secure && !arrived))
+            return fail(context,
+                        "schema '" + pair.location + "' for namespace '" + pair.targetNamespace +
+                            "' could not be loaded",
+                        &pair.location);
+    }
     const bool noNamespaceArrived = context.cached || guard.isNoNamespaceSchemaRequested();
     if (schemas.noNamespace &&
         (!loaded(reader, u"", schemas.noNamespaceLocation, context) || (context.secure && !noNamespaceArrived)))
@@ -39,8 +41,7 @@ bool ZOLSAX2SchemaCheck::check(xercesc::SAX2XMLReader* reader, const ZOLSAX2Sche
     if (!context.strict || !root.isSeen())
         return true;
     const ZOLString& rootNamespace = root.getNamespace();
-    const bool covered =
-        rootNamespace.isEmpty() ? schemas.noNamespace : schemas.pair && rootNamespace == schemas.targetNamespace;
+    const bool covered = rootNamespace.isEmpty() ? schemas.noNamespace : schemas.pairs.covers(rootNamespace);
     if (covered)
         return true;
     if (rootNamespace.isEmpty())

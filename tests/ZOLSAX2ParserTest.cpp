@@ -352,3 +352,129 @@ TEST(ZOLSAX2ParserSkippedEntities, SettingTakesEffectAtTheNextParseAlsoFromACall
     }
     EXPECT_EQ("(r )r (r &e;@1:34)r (r )r ", traces);
 }
+
+namespace {
+
+// A trace whose callbacks ask the parser to stop at the callback numbered stopAt (from 1;
+// 0: never), and go on recording whatever still arrives.
+struct Stopping : Trace {
+    ZOLSAX2Parser* parser = nullptr;
+    int calls = 0;
+    int stopAt = 0;
+
+    static void count(void* userData)
+    {
+        auto* s = static_cast<Stopping*>(static_cast<Trace*>(userData));
+        if (++s->calls == s->stopAt)
+            s->parser->stopParse();
+    }
+    static void onStart(void* u, const char* name, const char** attributes)
+    {
+        Trace::onStart(u, name, attributes);
+        count(u);
+    }
+    static void onEnd(void* u, const char* name)
+    {
+        Trace::onEnd(u, name);
+        count(u);
+    }
+    static void onCharacters(void* u, const char* text, int length)
+    {
+        Trace::onCharacters(u, text, length);
+        count(u);
+    }
+    static void onPI(void* u, const char* target, const char* data)
+    {
+        Trace::onPI(u, target, data);
+        count(u);
+    }
+    static void onSkipped(void* u, const char* name)
+    {
+        Trace::onSkipped(u, name);
+        count(u);
+    }
+};
+
+} // namespace
+
+TEST(ZOLSAX2ParserStop, EndsAfterTheCallbackThatAsksAndTheNextParseRunsWhole)
+{
+    // Eight callbacks, one of each kind at least; stopping at each gives its prefix.
+    const std::string document = "<!DOCTYPE r SYSTEM 'r.dtd'><?pi d?><r x='1'>t&nb;u<a/></r>";
+    const std::string whole = "?pi d(r x=1 \"t\"&nb;\"u\"(a )a)r";
+    const std::vector<std::string> prefixes = {
+        "?pi d",
+        "?pi d(r x=1 ",
+        "?pi d(r x=1 \"t\"",
+        "?pi d(r x=1 \"t\"&nb;",
+        "?pi d(r x=1 \"t\"&nb;\"u\"",
+        "?pi d(r x=1 \"t\"&nb;\"u\"(a ",
+        "?pi d(r x=1 \"t\"&nb;\"u\"(a )a",
+        whole,
+    };
+    ScratchDir dir;
+    const std::string path = dir.write("doc.xml", document);
+    for (bool secure : {false, true}) {
+        Stopping s;
+        ZOLMemoryLog log;
+        ZOLSAX2Parser parser(static_cast<Trace*>(&s), &log, Stopping::onStart, Stopping::onEnd, Stopping::onCharacters,
+                             Stopping::onPI);
+        s.parser = &parser;
+        parser.setSecureProcessing(secure);
+        parser.setSkippedEntityCallback(Stopping::onSkipped);
+        // Outside a parse the call does nothing.
+        parser.stopParse();
+        const auto run = [&](int stopAt, bool fromFile) {
+            static_cast<Trace&>(s) = Trace();
+            s.calls = 0;
+            s.stopAt = stopAt;
+            const std::string thrown = thrownMessage([&] {
+                if (fromFile)
+                    parser.parseFile(ZOLFile(path.c_str()));
+                else
+                    parser.parseString(ZOLString(document.c_str()));
+            });
+            return s.str() + " | " + thrown + " | " + testsupport::render(log) + "|" + parser.getPosition().chars();
+        };
+        for (std::size_t i = 0; i < prefixes.size(); ++i)
+            for (bool fromFile : {false, true}) {
+                EXPECT_EQ(prefixes[i] + " | <no exception> | |", run(static_cast<int>(i) + 1, fromFile))
+                    << i << secure << fromFile;
+                EXPECT_EQ(whole + " | <no exception> | |", run(0, fromFile)) << i << secure << fromFile;
+            }
+    }
+}
+
+TEST(ZOLSAX2ParserStop, AnswersForWhatWasReadBeforeTheStop)
+{
+    Stopping s;
+    ZOLMemoryLog log;
+    ZOLSAX2Parser parser(static_cast<Trace*>(&s), &log, Stopping::onStart, Stopping::onEnd, Stopping::onCharacters,
+                         Stopping::onPI);
+    s.parser = &parser;
+    const auto run = [&](const char* document, int stopAt) {
+        static_cast<Trace&>(s) = Trace();
+        log.clear();
+        s.calls = 0;
+        s.stopAt = stopAt;
+        const std::string thrown = thrownMessage([&] { parser.parseString(ZOLString(document)); });
+        return s.str() + " | " + thrown + " | " + testsupport::render(log);
+    };
+    // The malformed rest and a second document element are never read; a warning logged
+    // before the stop stays.
+    EXPECT_EQ("(r  | <no exception> | ", run("<r><a></b></r>", 1));
+    EXPECT_EQ("(r )r | <no exception> | ", run("<r/><r/>", 2));
+    EXPECT_EQ("(a  | <no exception> | WARNING ZSAX_W0001 (1:44): attribute 'x' has already been declared for "
+              "element 'a'\n",
+              run("<!DOCTYPE a [<!ATTLIST a x CDATA #IMPLIED x CDATA #IMPLIED>]><a><b></c></a>", 1));
+    // A callback that asks and then throws: its exception passes as usual.
+    s.stopAt = 0;
+    const StartElementCallback asksThenThrows = [](void* u, const char*, const char**) {
+        static_cast<Stopping*>(static_cast<Trace*>(u))->parser->stopParse();
+        throw std::runtime_error("own");
+    };
+    ZOLSAX2Parser throwing(static_cast<Trace*>(&s), &log, asksThenThrows, nullptr, nullptr, nullptr);
+    s.parser = &throwing;
+    EXPECT_THROW(throwing.parseString(ZOLString("<r/>")), std::runtime_error);
+    EXPECT_THROW(throwing.parseString(ZOLString("<r/>")), std::runtime_error);
+}

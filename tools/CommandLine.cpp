@@ -105,19 +105,21 @@ unsigned parseJobs(const std::string& spelled, const std::string& value)
     return jobs;
 }
 
-// The schemas of validate so far, the last one just added.
-void checkSchemas(const std::vector<CommandLine::Schema>& schemas)
+// Adds a schema of validate; a later one for the same namespace replaces the earlier one
+// in its place.
+void addSchema(std::vector<CommandLine::Schema>& schemas, const CommandLine::Schema& added)
 {
-    const CommandLine::Schema& added = schemas.back();
     if (added.location.empty())
         throw CommandLine::UsageError("--schema needs a location");
     if (added.location == "-")
         throw CommandLine::UsageError("--schema cannot read the schema from standard input");
-    const auto withoutNamespace = std::count_if(schemas.begin(), schemas.end(),
-                                                [](const CommandLine::Schema& s) { return s.targetNamespace.empty(); });
-    if (schemas.size() > 2 || (schemas.size() == 2 && withoutNamespace != 1))
-        throw CommandLine::UsageError(
-            "--schema takes one schema with a target namespace and one without ('' as NAMESPACE)");
+    for (CommandLine::Schema& s : schemas) {
+        if (s.targetNamespace == added.targetNamespace) {
+            s.location = added.location;
+            return;
+        }
+    }
+    schemas.push_back(added);
 }
 
 } // namespace
@@ -176,8 +178,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
         const std::string name = option->name;
         const std::string spelled =
             attached ? arg.substr(0, arg.find('=') == std::string::npos ? 2 : arg.find('=')) : arg;
-        // --schema may come twice, once without a namespace; checkSchemas() says. --catalog
-        // may come any number of times.
+        // --schema may come any number of times, the last one for a namespace winning.
+        // --catalog may come any number of times.
         if (std::any_of(given.begin(), given.end(), [&](const auto& g) { return g.first == name; }) &&
             option->arguments > 0 && name != "--schema" && name != "--catalog")
             throw UsageError(spelled + " given twice");
@@ -230,8 +232,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
                 throw UsageError(spelled + " needs a file name");
             line.filesFrom = value;
         } else {
-            line.schemas.push_back({value, args[++i]});
-            checkSchemas(line.schemas);
+            addSchema(line.schemas, {value, args[++i]});
         }
     }
     if (line.help || line.version)

@@ -49,7 +49,7 @@ public:
         std::string targetNamespace;
         std::string location;
     };
-    // The schemas of validate: one, or one with a target namespace and one without.
+    // The schemas of validate, one per namespace (the last given), in the order first given.
     std::vector<Schema> schemas;
     // --allow-empty: no input at all is a normal outcome, not a failure.
     bool allowEmpty = false;

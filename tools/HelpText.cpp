@@ -45,8 +45,8 @@ when there are several files or a --files-from list.
      R"(Validates each input against the schemas named by --schema: each file's
 problems, then one verdict line, "FILE validates" or "FILE fails to
 validate", on standard output; a count at the end when there are several
-files or a --files-from list. Standard input is copied to a temporary file
-first.
+files or a --files-from list. Standard input is validated as it arrives,
+never copied.
 )",
      R"(  zolsax2 validate --schema urn:example:purchase-order po.xsd order.xml
   zolsax2 validate --schema '' note.xsd note.xml
@@ -151,9 +151,10 @@ const std::vector<OptionHelp> optionHelp = {
     {"--schema", "validate",
      R"(  --schema NAMESPACE LOCATION
                         the schema for the target namespace NAMESPACE; ''
-                        for a schema without one; give it twice for one of
-                        each; a relative LOCATION is taken from the current
-                        directory, a URL is passed on unchanged
+                        for a schema without one; give it once per
+                        namespace a document uses (the last one given for
+                        a namespace wins); a relative LOCATION is taken from
+                        the current directory, a URL is passed on unchanged
 )"},
     {"--follow-hints", "validate",
      R"(  --follow-hints        also load the schemas that documents name in their

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace zolsax2 {
@@ -53,6 +54,10 @@ InputFile::InputFile(const std::string& name)
         // A closed standard input is an input that cannot be read, not an empty one.
         if (::fcntl(STDIN_FILENO, F_GETFD) < 0)
             why = "cannot read: " + reason(errno);
+        std::error_code error;
+        const std::filesystem::path here = std::filesystem::current_path(error);
+        standardInputId = error ? std::string("stdin") : (here / "stdin").string();
+        sourceNames.add(standardInputId, standardInputName);
         return;
     }
     // Non-blocking, so that a FIFO without a writer cannot stop the run here.
@@ -131,6 +136,15 @@ bool InputFile::spool(std::istream& in)
         bytes = static_cast<std::uintmax_t>(status.st_size);
     sourceNames.add(spoolPath, standardInputName);
     return true;
+}
+
+long InputFile::readStream(void* stream, char* buffer, unsigned long size)
+{
+    auto& in = *static_cast<std::istream*>(stream);
+    in.read(buffer, static_cast<std::streamsize>(size));
+    if (in.bad())
+        return -1;
+    return static_cast<long>(in.gcount());
 }
 
 bool InputFile::parse(ZOLSAX2Parser& parser, DiagnosticLog& log, std::istream& in) const

@@ -34,8 +34,7 @@ public:
     bool isStandardInput() const noexcept { return standardInput; }
     // Why the input cannot be read, or empty.
     const std::string& problem() const noexcept { return why; }
-    // The path to give the library (valid when problem() is empty and the input is a file
-    // or has been spooled).
+    // The path to give the library (valid when problem() is empty and the input is a file).
     const std::string& path() const noexcept { return libraryPath; }
     // The size of a regular file or of spooled standard input in bytes; 0 for anything else.
     std::uintmax_t size() const noexcept { return bytes; }
@@ -43,8 +42,14 @@ public:
     const SourceNames& names() const noexcept { return sourceNames; }
 
     // Copies standard input (in) into a private temporary file, removed with this object,
-    // so that what takes only a path can read it; false with problem() set on failure.
+    // so that count can time the parse of a file of known size; false with problem() set.
     bool spool(std::istream& in);
+    // The system identifier standard input is validated under: "stdin" in the current
+    // directory, against which its relative references are resolved.
+    const std::string& streamId() const noexcept { return standardInputId; }
+    // The library's read function over a std::istream (stream), for validating standard
+    // input as it arrives, in bounded memory.
+    static long readStream(void* stream, char* buffer, unsigned long size);
     // Parses the input with parser and collects its records in log; false when it
     // could not be read or the parse failed. Standard input is the process's own when in is
     // std::cin, else the whole of in. The library's closing ZSAX_F0005 is left out: the
@@ -61,6 +66,8 @@ private:
     SourceNames sourceNames;
     // The descriptor kept open for a name that is not UTF-8, else -1.
     int descriptor = -1;
+    // Standard input's system identifier, or empty.
+    std::string standardInputId;
     // The spooled copy of standard input, or empty.
     std::string spoolPath;
 };

@@ -47,7 +47,7 @@ struct Worker {
             if (schema->targetNamespace().empty())
                 validator.addNoNamespaceSchemaLocation(schema->location().c_str());
             else
-                validator.addSchemaLocation(schema->targetNamespace().c_str(), schema->location().c_str());
+                validator.addSchema(schema->targetNamespace().c_str(), schema->location().c_str());
         }
     }
     bool provisional;
@@ -113,15 +113,14 @@ struct Report {
 bool validate(Worker& worker, InputFile& input, std::istream& in)
 {
     worker.log.clear();
-    if (input.isStandardInput() && !input.spool(in)) {
-        worker.log.addProblem(input.problem());
-        return false;
-    }
     if (!input.problem().empty()) {
         worker.log.addProblem(input.problem());
         return false;
     }
     try {
+        // Standard input is validated as it arrives, never copied.
+        if (input.isStandardInput())
+            return worker.validator.validateStream(InputFile::readStream, &in, input.streamId().c_str());
         return worker.validator.validate(ZOLFile(input.path().c_str()));
     } catch (const std::bad_alloc&) {
         worker.log.addProblem("out of memory");

@@ -3,6 +3,7 @@
 #include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2BadByteLocator.h"
 #include "ZOLSAX2DocumentElement.h"
+#include "ZOLSAX2DocumentSource.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2FlagScope.h"
@@ -23,20 +24,17 @@
 
 namespace {
 
-// Hands the reader one namespace and location pair as its external schema location.
-void setSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLString& targetNamespace, const ZOLString& location)
+// Hands the reader the configured pairs as its external schema location and the schema
+// without namespace as its own; null for none.
+void setSchemaLocations(xercesc::SAX2XMLReader* reader, const ZOLSAX2SchemaCache::Schemas& schemas)
 {
-    ZOLString pair;
-    pair.add(targetNamespace.chars(), " ", location.chars(), static_cast<const char*>(nullptr));
-    // The reader copies the value. The UTF-16 form comes from our own exact UTF-8
+    // The reader copies the values. The UTF-16 forms come from our own exact UTF-8
     // conversion, so non-ASCII paths and namespaces survive whatever the process locale.
-    reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalSchemaLocation, const_cast<char16_t*>(pair.wchars()));
-}
-
-void setNoNamespaceSchemaLocation(xercesc::SAX2XMLReader* reader, const ZOLString& location)
-{
+    const ZOLString pairs = schemas.pairs.text();
+    reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalSchemaLocation,
+                        schemas.pairs.isEmpty() ? nullptr : const_cast<char16_t*>(pairs.wchars()));
     reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation,
-                        const_cast<char16_t*>(location.wchars()));
+                        schemas.noNamespace ? const_cast<char16_t*>(schemas.noNamespaceLocation.wchars()) : nullptr);
 }
 
 } // namespace
@@ -55,21 +53,30 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     ZOLSAX2SchemaCache::Schemas schemas() const
     {
         ZOLSAX2SchemaCache::Schemas s;
-        s.pair = entityGuard.hasTrustedSchema();
-        s.targetNamespace = entityGuard.getTrustedNamespace();
-        s.location = secureInstalled ? entityGuard.getTrustedLocation() : schemaLocation;
+        s.pairs = secureInstalled ? entityGuard.getTrustedSchemas() : pairs;
         s.noNamespace = noNamespaceSet;
         s.noNamespaceLocation = secureInstalled ? entityGuard.getTrustedNoNamespaceLocation() : noNamespaceLocation;
         return s;
+    }
+
+    // After a change of the configured schemas: the reader gets them now, or at the next
+    // validation when busy, and the cached grammar goes.
+    void schemasChanged(xercesc::SAX2XMLReader* reader)
+    {
+        if (reader != nullptr && !validating)
+            setSchemaLocations(reader, schemas());
+        else
+            locationsPending = true;
+        cache.requestDrop(reader, validating);
     }
 
     ZOLSAX2ReaderOwner owner;
     // Every record of the reader and the guard passes through here.
     ZOLSAX2RecordSwitch records;
 
-    // The configured locations as given, for the default mode. The guard keeps the namespace
-    // and the locations a secure reader receives. A rebuilt reader gets them back.
-    ZOLString schemaLocation;
+    // The configured locations as given, for the default mode. The guard keeps the pairs and
+    // the locations a secure reader receives. A rebuilt reader gets them back.
+    ZOLSAX2SchemaPairs pairs;
     bool noNamespaceSet = false;
     ZOLString noNamespaceLocation;
 
@@ -143,14 +150,28 @@ ZOLSAX2Validator::~ZOLSAX2Validator()
 
 void ZOLSAX2Validator::addSchemaLocation(const ZOLString& targetNamespace, const ZOLString& location)
 {
+    extensions->pairs.clear();
+    extensions->entityGuard.clearTrustedSchemas();
+    addSchema(targetNamespace, location);
+}
+
+void ZOLSAX2Validator::addSchema(const ZOLString& targetNamespace, const ZOLString& location)
+{
     Extensions& x = *extensions;
-    x.schemaLocation = location;
+    x.pairs.set(targetNamespace, location);
     x.entityGuard.setTrustedSchema(targetNamespace, ZOLSAX2Locations::secure(location));
-    if (reader != nullptr && !x.validating)
-        setSchemaLocation(reader, targetNamespace, x.schemas().location);
-    else
-        x.locationsPending = true;
-    x.cache.requestDrop(reader, x.validating);
+    x.schemasChanged(reader);
+}
+
+void ZOLSAX2Validator::clearSchemas()
+{
+    Extensions& x = *extensions;
+    x.pairs.clear();
+    x.entityGuard.clearTrustedSchemas();
+    x.noNamespaceSet = false;
+    x.noNamespaceLocation = ZOLString();
+    x.entityGuard.setTrustedNoNamespaceSchema(ZOLString(), false);
+    x.schemasChanged(reader);
 }
 
 void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
@@ -159,11 +180,7 @@ void ZOLSAX2Validator::addNoNamespaceSchemaLocation(const ZOLString& location)
     x.noNamespaceSet = true;
     x.noNamespaceLocation = location;
     x.entityGuard.setTrustedNoNamespaceSchema(ZOLSAX2Locations::secure(location));
-    if (reader != nullptr && !x.validating)
-        setNoNamespaceSchemaLocation(reader, x.schemas().noNamespaceLocation);
-    else
-        x.locationsPending = true;
-    x.cache.requestDrop(reader, x.validating);
+    x.schemasChanged(reader);
 }
 
 void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
@@ -173,6 +190,21 @@ void ZOLSAX2Validator::setStrictValidation(bool on, bool followHints)
 }
 
 bool ZOLSAX2Validator::validate(const ZOLFile& file)
+{
+    return validateSource(ZOLSAX2DocumentSource::file(ZOLString(file.getPath())));
+}
+
+bool ZOLSAX2Validator::validateMemory(const char* bytes, unsigned long length, const ZOLString& systemId)
+{
+    return validateSource(ZOLSAX2DocumentSource::memory(bytes, length, systemId));
+}
+
+bool ZOLSAX2Validator::validateStream(ZOLSAX2ReadFunction read, void* context, const ZOLString& systemId)
+{
+    return validateSource(ZOLSAX2DocumentSource::stream(read, context, systemId));
+}
+
+bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
 {
     Extensions& x = *extensions;
     // Called from the log during a validation: the reader refuses a second parse while one
@@ -184,7 +216,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
     const ZOLSAX2FlagScope scope(x.validating);
     x.records.clearThrown();
     ZOLSAX2AmplificationGuard& amplification = x.amplificationGuard;
-    const ZOLString path(file.getPath());
+    const ZOLString& path = source.getPath();
     bool measured = false;
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
         prepareReader();
@@ -194,9 +226,11 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         x.documentElement.reset();
         measured = x.secureInstalled;
         if (measured)
-            amplification.parse(reader, *ZOLSAX2Locations::openSource(path));
-        else
+            amplification.parse(reader, *source.open());
+        else if (source.isFile())
             reader->parse(path.wchars());
+        else
+            reader->parse(*source.open());
     });
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY && !x.records.hasThrown()) {
         if (measured && amplification.isRefused())
@@ -250,9 +284,10 @@ bool ZOLSAX2Validator::loadSchemas()
 {
     Extensions& x = *extensions;
     const ZOLSAX2SchemaCache::Schemas schemas = x.schemas();
-    if (!x.cache.isOn() || !(schemas.pair || schemas.noNamespace) || x.validating ||
-        (schemas.pair && ZOLSAX2Locations::isRelative(schemas.location)) ||
-        (schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation)))
+    bool relative = schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation);
+    for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
+        relative = relative || ZOLSAX2Locations::isRelative(pair.location);
+    if (!x.cache.isOn() || (schemas.pairs.isEmpty() && !schemas.noNamespace) || x.validating || relative)
         return false;
     // Logs nothing: every failure is an answer of false.
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
@@ -300,11 +335,7 @@ void ZOLSAX2Validator::prepareReader()
         x.locationsPending = true;
     }
     if (x.locationsPending) {
-        const ZOLSAX2SchemaCache::Schemas schemas = x.schemas();
-        if (schemas.pair)
-            setSchemaLocation(reader, schemas.targetNamespace, schemas.location);
-        if (schemas.noNamespace)
-            setNoNamespaceSchemaLocation(reader, schemas.noNamespaceLocation);
+        setSchemaLocations(reader, x.schemas());
         x.locationsPending = false;
     }
     x.cache.applyPendingDrop(reader);

@@ -57,7 +57,7 @@ TEST(ToolInput, StandardInputOfValidateAndCount)
               "        24         11          282      1  TIME  RATE  total\n");
 }
 
-TEST(ToolInput, ValidateSpoolsStandardInputAndRemovesTheCopy)
+TEST(ToolInput, ValidateStreamsStandardInputWithoutACopyAndResolvesAgainstTheCurrentDirectory)
 {
     testsupport::ScratchDir dir;
     setenv("TMPDIR", dir.getPath().c_str(), 1);
@@ -67,7 +67,16 @@ TEST(ToolInput, ValidateSpoolsStandardInputAndRemovesTheCopy)
     EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1),
               "<stdin>:2:88: error: invalid gYearMonth value '30.11.2026' [ZSAX_W0001]\n");
     EXPECT_EQ(r.out.find(dir.getPath()), std::string::npos) << r.out;
-    EXPECT_TRUE(std::filesystem::is_empty(dir.getPath())) << "the spooled copy is left behind";
+    EXPECT_TRUE(std::filesystem::is_empty(dir.getPath())) << "standard input was copied";
+    // An entity named relative to standard input is looked for in the current directory.
+    const std::string schema = dir.write("t.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                                  "targetNamespace='urn:t'><xs:element name='n'/></xs:schema>");
+    dir.write("part.ent", "<oops>");
+    const testsupport::WorkingDirectory here(dir.getPath());
+    EXPECT_EQ(runTool({"validate", "--schema", "urn:t", schema, "-"},
+                      "<!DOCTYPE n [<!ENTITY p SYSTEM 'part.ent'>]>\n<n xmlns='urn:t'>&p;</n>")
+                  .out,
+              "<stdin>:2:23: fatal error: expected end of tag 'oops' [ZSAX_W0001]\n<stdin> fails to validate\n");
 }
 
 TEST(ToolInput, FilesFromAListByLineOrByNulAfterTheArguments)

@@ -143,3 +143,29 @@ TEST(ToolValidate, SchemaPathWithBlanksIsFoundAndNamedAsGiven)
                   "examples/purchase-order/order-bad.xml:2:88: error: invalid gYearMonth value '30.11.2026' "
                   "[ZSAX_W0001]\n");
 }
+
+TEST(ToolValidate, OneSchemaPerNamespaceTheLastGivenForANamespaceWinning)
+{
+    testsupport::ScratchDir dir;
+    const auto schema = [](const std::string& ns, const std::string& body) {
+        return "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='" + ns +
+               "' elementFormDefault='qualified'>" + body + "</xs:schema>";
+    };
+    const std::string a = dir.write("a.xsd", schema("urn:a", "<xs:element name='a'><xs:complexType><xs:sequence>"
+                                                             "<xs:any namespace='##other' maxOccurs='unbounded'/>"
+                                                             "</xs:sequence></xs:complexType></xs:element>"));
+    const std::string b = dir.write("b.xsd", schema("urn:b", "<xs:element name='b' type='xs:int'/>"));
+    const std::string c = dir.write("c.xsd", schema("urn:c", "<xs:element name='c' type='xs:boolean'/>"));
+    const std::string anyC = dir.write("any-c.xsd", schema("urn:c", "<xs:element name='c' type='xs:string'/>"));
+    const std::string doc =
+        dir.write("doc.xml", "<a xmlns='urn:a'><b xmlns='urn:b'>1</b><c xmlns='urn:c'>maybe</c></a>");
+    for (const char* jobs : {"1", "2"}) {
+        const Result three = runTool(
+            {"validate", "-j", jobs, "--schema", "urn:a", a, "--schema", "urn:b", b, "--schema", "urn:c", c, doc});
+        EXPECT_EQ(three.out,
+                  doc + ":1:66: error: value 'maybe' is invalid boolean [ZSAX_W0001]\n" + doc + " fails to validate\n");
+        const Result replaced = runTool({"validate", "-j", jobs, "--schema", "urn:a", a, "--schema", "urn:c", c,
+                                         "--schema", "urn:b", b, "--schema", "urn:c", anyC, doc});
+        EXPECT_EQ(replaced.out, doc + " validates\n");
+    }
+}

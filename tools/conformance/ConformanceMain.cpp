@@ -1,6 +1,6 @@
 // The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update]
-// [--caching [--provisional]] [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities]
-// [--files LIST]. Exits 77 (skipped) when the suites are not there.
+// [--caching [--provisional]] [--memory] [--suite DIR] [--expected FILE] [--show ID]
+// [--skipped-entities] [--files LIST]. Exits 77 (skipped) when the suites are not there.
 #include "SchemaConformance.h"
 #include "SkippedEntityEquivalence.h"
 #include "XmlConformance.h"
@@ -23,6 +23,7 @@ constexpr int SKIPPED = 77;
 int usage()
 {
     std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update] [--caching [--provisional]]\n"
+                 "                   [--memory]\n"
                  "                   [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]\n"
                  "  xml, schema      run that suite against its list of known differences\n"
                  "  skipped          parse every XML suite document without and with a skipped-entity\n"
@@ -30,6 +31,8 @@ int usage()
                  "  --caching        schema: tests sharing a schema share one validator with schema caching on\n"
                  "  --provisional    with --caching: a schema that loads cleanly serves its tests through a\n"
                  "                   validator without full constraint checking\n"
+                 "  --memory         schema: validate each instance from its file, from memory and as a\n"
+                 "                   stream, and compare answers and records\n"
                  "  --secure         parse and validate with secure processing on\n"
                  "  --suite DIR      the directory holding xmlconf/ and xsdtests/\n"
                  "  --expected FILE  the committed list of known differences\n"
@@ -79,6 +82,7 @@ int main(int argc, char** argv)
     std::string files;
     bool caching = false;
     bool provisional = false;
+    bool fromMemory = false;
     bool secure = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -88,6 +92,8 @@ int main(int argc, char** argv)
             caching = true;
         else if (arg == "--provisional")
             provisional = true;
+        else if (arg == "--memory")
+            fromMemory = true;
         else if (arg == "--secure")
             secure = true;
         else if (arg == "--suite" && i + 1 < argc)
@@ -104,7 +110,7 @@ int main(int argc, char** argv)
             return usage();
     }
     if ((mode != "xml" && mode != "schema" && mode != "skipped") || (caching && mode != "schema") ||
-        (provisional && !caching))
+        (provisional && !caching) || (fromMemory && (mode != "schema" || caching)))
         return usage();
     if (!files.empty() && mode != "skipped")
         return usage();
@@ -123,7 +129,8 @@ int main(int argc, char** argv)
         if (mode == "xml")
             return show.empty() ? XmlConformance::run(suite, expected, update, secure, skippedEntities, std::cout)
                                 : XmlConformance::show(suite, show, secure, skippedEntities, std::cout);
-        return show.empty() ? SchemaConformance::run(suite, expected, update, caching, provisional, secure, std::cout)
+        return show.empty() ? SchemaConformance::run(suite, expected, update, caching, provisional, secure, std::cout,
+                                                     fromMemory)
                             : SchemaConformance::show(suite, show, secure, std::cout);
     } catch (const std::exception& e) {
         std::cerr << "ZOLSAX2Conformance: " << e.what() << '\n';

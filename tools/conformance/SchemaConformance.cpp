@@ -7,6 +7,7 @@
 
 #include <ZOLFile.h>
 #include <ZOLLogEvent.h>
+#include <ZOLLogLocation.h>
 #include <ZOLMemoryLog.h>
 #include <ZOLSAX2Validator.h>
 #include <ZOLString.h>
@@ -14,11 +15,13 @@
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <poll.h>
@@ -36,7 +39,55 @@ namespace {
 constexpr rlim_t MEMORY_LIMIT = rlim_t(1) << 30;
 constexpr unsigned TIME_LIMIT_SECONDS = 20;
 
-enum ExitCode { VALID = 0, INVALID = 1, OUT_OF_MEMORY = 3 };
+enum ExitCode { VALID = 0, INVALID = 1, OUT_OF_MEMORY = 3, MEMORY_DIFFERS = 4 };
+
+// Every record of log: code, text and location data, one a line.
+std::string records(const ZOLMemoryLog& log)
+{
+    std::string all;
+    for (const ZOLLogEvent& event : log.getEvents()) {
+        all += std::string(event.getCode().chars()) + " " + event.getText().chars();
+        if (const ZOLLogLocation* where = event.getLocation())
+            all += std::string(" @ ") + where->getSystemId().chars() + ":" + std::to_string(where->getLine()) + ":" +
+                   std::to_string(where->getColumn());
+        all += '\n';
+    }
+    return all;
+}
+
+// Hands out an instance's bytes through the validator's read function, a few at a time.
+struct Chunks {
+    const std::string& bytes;
+    std::size_t at = 0;
+
+    static long read(void* context, char* buffer, unsigned long size)
+    {
+        auto* c = static_cast<Chunks*>(context);
+        const std::size_t n = std::min<std::size_t>({size, 1000, c->bytes.size() - c->at});
+        c->bytes.copy(buffer, n, c->at);
+        c->at += n;
+        return static_cast<long>(n);
+    }
+};
+
+// Validates the instance from a file, then from its bytes in memory and through a read
+// function under the file's name; true when all give the same answer and the same records.
+// log keeps the last one's.
+bool sameFromMemory(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::string& instance, bool& valid)
+{
+    const bool fromFile = validator.validate(ZOLFile(instance.c_str()));
+    const std::string fileRecords = records(log);
+    std::ifstream in(instance, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    log.clear();
+    valid = validator.validateMemory(bytes.data(), bytes.size(), instance.c_str());
+    if (valid != fromFile || records(log) != fileRecords)
+        return false;
+    log.clear();
+    Chunks chunks{bytes};
+    valid = validator.validateStream(Chunks::read, &chunks, instance.c_str());
+    return valid == fromFile && records(log) == fileRecords;
+}
 
 // True when the child's resident memory is past the bound. Under AddressSanitizer only, where
 // the address-space bound of the child cannot apply.
@@ -167,7 +218,8 @@ struct Result {
 // Validates in a child process under the memory and time bounds; the child sends the text of
 // its first log record through a pipe.
 Result validateInChild(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::string& targetNamespace,
-                       const std::string& schema, const std::string& instance, std::ostream* trace)
+                       const std::string& schema, const std::string& instance, std::ostream* trace,
+                       bool fromMemory = false)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -185,8 +237,11 @@ Result validateInChild(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std
         alarm(TIME_LIMIT_SECONDS);
         log.clear();
         validator.addSchemaLocation(targetNamespace.c_str(), schema.c_str());
-        const bool valid = validator.validate(ZOLFile(instance.c_str()));
-        int code = valid ? VALID : INVALID;
+        bool valid = false;
+        const bool same = !fromMemory || sameFromMemory(validator, log, instance, valid);
+        if (!fromMemory)
+            valid = validator.validate(ZOLFile(instance.c_str()));
+        int code = !same ? MEMORY_DIFFERS : valid ? VALID : INVALID;
         std::string text;
         for (const ZOLLogEvent& event : log.getEvents()) {
             if (std::string(event.getCode().chars()) == "ZSAX_F0003")
@@ -216,6 +271,8 @@ Result validateInChild(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std
         result.outcome = "valid";
     else if (WIFEXITED(status) && WEXITSTATUS(status) == INVALID)
         result.outcome = "invalid";
+    else if (WIFEXITED(status) && WEXITSTATUS(status) == MEMORY_DIFFERS)
+        result.outcome = "memory-differs";
     // Which bound is hit first depends on the build and the machine's speed, so running
     // out of memory and running out of time are one outcome.
     else if (overMemory || (WIFEXITED(status) && WEXITSTATUS(status) == OUT_OF_MEMORY) ||
@@ -403,7 +460,7 @@ const char* const SECURE_HEADER = "Secure processing on: regenerate with ZOLSAX2
 } // namespace
 
 int SchemaConformance::run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
-                           bool provisional, bool secure, std::ostream& out)
+                           bool provisional, bool secure, std::ostream& out, bool fromMemory)
 {
     const std::string root = suiteDir + "/xsdtests/";
     const std::vector<SchemaTest> tests = SchemaCatalogue::read(suiteDir + "/xsdtests");
@@ -447,7 +504,7 @@ int SchemaConformance::run(const std::string& suiteDir, const std::string& expec
         for (const SchemaTest& test : tests)
             if (exclusions[test.id].empty())
                 results[test.id] = validateInChild(validator, log, facts.get(test.schemas.front()).targetNamespace,
-                                                   test.schemas.front(), test.instance, nullptr);
+                                                   test.schemas.front(), test.instance, nullptr, fromMemory);
     }
 
     Expectations actual;

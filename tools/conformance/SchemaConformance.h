@@ -18,8 +18,12 @@ public:
     // (in one child process while none runs out of memory or time or crashes), and must give
     // the same results as without. With provisional as well, a schema that loads cleanly with
     // full constraint checking serves its tests through a validator without that checking.
+    // With fromMemory (without caching), each test validates the instance from its file,
+    // then from its bytes in memory and through a read function under the file's name; any
+    // difference in the answer or the records (code, text, location data) is the outcome
+    // "memory-differs".
     static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
-                   bool provisional, bool secure, std::ostream& out);
+                   bool provisional, bool secure, std::ostream& out, bool fromMemory = false);
     // Runs one test and prints its outcome and log.
     static int show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out);
 };
