@@ -157,7 +157,7 @@ xercesc::MemoryManager* ZOLSAX2AmplificationGuard::getExceptionMemoryManager()
 void* ZOLSAX2AmplificationGuard::allocate(XMLSize_t size)
 {
     // Never while an exception unwinds the reader's stack: a destructor may be asking.
-    if (measuring && (refused || budget.isExceeded()) && std::uncaught_exceptions() == 0) {
+    if (measuring && (refused || budget.refuseBlock(size) || budget.isExceeded()) && std::uncaught_exceptions() == 0) {
         refuse();
         throw xercesc::OutOfMemoryException();
     }
