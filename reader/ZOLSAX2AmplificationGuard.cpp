@@ -237,6 +237,11 @@ void ZOLSAX2AmplificationGuard::Relay::characters(const XMLCh* const chars, cons
 
 void ZOLSAX2AmplificationGuard::Relay::endDocument()
 {
+    // The last expansions may have asked for no memory since they passed the limit.
+    if (guard.measuring && guard.budget.isExceeded()) {
+        guard.refuse();
+        throw Refusal();
+    }
     if (inner != nullptr)
         inner->endDocument();
 }

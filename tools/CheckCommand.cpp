@@ -7,6 +7,7 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReaderLimits.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -21,9 +22,9 @@ namespace {
 // What one thread checks with: its own log and parser, made on the calling thread. The
 // parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    explicit Worker(bool secure)
+    explicit Worker(const CommandLine& line)
     {
-        parser.setSecureProcessing(secure);
+        ReaderLimits::apply(parser, line);
         parser.setSkippedEntityCallback(skippedEntity);
     }
     static void skippedEntity(void* worker, const char* name)
@@ -50,7 +51,7 @@ int CheckCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     std::size_t files = 0;

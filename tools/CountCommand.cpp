@@ -8,6 +8,7 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReaderLimits.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -28,9 +29,9 @@ const char* const HEADER = "  elements attributes   characters    PIs     time m
 // worker, so that the entities the reader did not expand reach the log; the events go on to
 // the counter.
 struct Worker {
-    explicit Worker(bool secure)
+    explicit Worker(const CommandLine& line)
     {
-        parser.setSecureProcessing(secure);
+        ReaderLimits::apply(parser, line);
         parser.setSkippedEntityCallback(skippedEntity);
     }
     static void startElement(void* worker, const char* name, const char** attributes)
@@ -92,7 +93,7 @@ int CountCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     EventCounter total;

@@ -7,6 +7,7 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReaderLimits.h"
 #include "SchemaFile.h"
 #include "SourceNames.h"
 
@@ -34,7 +35,7 @@ struct Worker {
     Worker(const CommandLine& line, const Schemas& schemas, bool provisional = false) : provisional(provisional)
     {
         validator.setSchemaFullChecking(!provisional);
-        validator.setSecureProcessing(line.secure);
+        ReaderLimits::apply(validator, line);
         validator.setStrictValidation(true, line.followHints);
         validator.setSchemaCaching(true);
         for (const auto& schema : schemas) {
