@@ -103,10 +103,16 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), err
         ZSAX::XERCES_INITIALIZATION_ERROR.throwException(ZOLString(e.getMessage()));
     }
 
-    reader = ZOLSAX2ReaderOwner::createValidatorReader(xercesc::XMLPlatformUtils::fgMemoryManager);
-
-    // The handler logs to the caller's log through the additions' switch.
+    // The handler logs to the caller's log through the additions' switch; the reader lives on
+    // memory that counts, so that it is replaced once it has grown.
     extensions = new Extensions(log, reader);
+    try {
+        reader = ZOLSAX2ReaderOwner::createValidatorReader(
+            extensions->cache.memoryFor(xercesc::XMLPlatformUtils::fgMemoryManager));
+    } catch (...) {
+        delete extensions;
+        throw;
+    }
     extensions->owner.setOnDiscard([this] {
         extensions->secureInstalled = false;
         extensions->measuredInstalled = false;
@@ -208,7 +214,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         errorHandler->errorSeen = true;
     if (!errorHandler->errorSeen && !checkConfiguredSchemas())
         errorHandler->errorSeen = true;
-    if (x.cache.isOn() && x.cache.hasOutgrown(reader))
+    if (x.cache.hasOutgrown(reader))
         x.owner.discard();
     return !errorHandler->errorSeen;
 }
@@ -273,8 +279,8 @@ void ZOLSAX2Validator::setAmplificationProtection(bool on)
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
-    // A measured reader lives on the amplification guard's memory, a caching one on memory that
-    // counts, so a change of either mode takes a new reader.
+    // A measured reader lives on the amplification guard's memory, and a caching one loads its
+    // schemas on its own, so a change of either mode takes a new reader.
     const bool measure = x.secureProcessing || x.protection;
     if (reader != nullptr &&
         (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure || x.cache.needsNewReader()))
