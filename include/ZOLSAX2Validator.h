@@ -100,7 +100,10 @@ public:
     //   another namespace than configured) is not cached: each document reads it again and
     //   logs its problems as without caching, except that a problem the reader would give
     //   no entity or the document's position (a unique particle attribution violation, a
-    //   schema it cannot open) carries the schema's location data, line and column 0.
+    //   schema it cannot open) carries the schema's location data, line and column 0;
+    // - one more warning: an ATTLIST in the internal subset for the element the DOCTYPE
+    //   names, which no ELEMENT declares, gives "element 'r' is referenced in an ATTLIST
+    //   but was never declared" with caching only (see docs/additions.md).
     // The trade: a schema file changed on disk is not read again while its grammar is cached.
     // Call addSchemaLocation again (the same pair will do) to make the validator read it.
     void setSchemaCaching(bool on);
