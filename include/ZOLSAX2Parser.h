@@ -107,7 +107,8 @@ public:
     // the document, reaches activationBytes and exceeds ratio times those bytes. The
     // defaults are a ratio of 20 and 8 MiB (8,388,608), so documents that produce less
     // than 8 MiB this way are never affected. False, and nothing changes, when ratio is
-    // below 1 or not a number. Has no effect unless secure processing is on.
+    // below 1 or not a number. Has no effect unless secure processing (or amplification
+    // protection) is on.
     bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
     // Ends the running parse as soon as the callback that calls this returns (any of the
     // five callbacks may): no further callback is made, the rest of the input is not read,
@@ -140,6 +141,19 @@ public:
     // parseString() input are read again to find the byte; standard input, encodings other
     // than UTF-8 and US-ASCII and a bad first byte keep the reader's report.
     void setEncodingErrorLocation(bool on);
+    // The absolute cap beside that ratio, for later parses: whatever the input size, a
+    // document fails the same way once its internal entities and defaulted attributes
+    // produce more than characters characters, or once the reader needs more than two bytes
+    // per character of it for one block (the buffer of one attribute value, text run,
+    // comment or processing instruction it holds whole). The default, 8 Mi (8,388,608),
+    // keeps a document under about 1 s and 128 MiB; ULLONG_MAX switches the cap off. Has no
+    // effect unless secure processing (or amplification protection) is on.
+    void setAmplificationCap(unsigned long long characters);
+    // Amplification protection (off by default): later parses are held to the limit and the
+    // cap above without secure processing, so billion laughs and the like fail quickly while
+    // external entities and any number of expansions stay allowed. Secure processing
+    // includes it. Takes effect at the next parse.
+    void setAmplificationProtection(bool on);
 
 private:
     // State of the additions; defined with the parser's code.

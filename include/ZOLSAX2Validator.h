@@ -137,7 +137,10 @@ public:
     //   another namespace than configured) is not cached: each document reads it again and
     //   logs its problems as without caching, except that a problem the reader would give
     //   no entity or the document's position (a unique particle attribution violation, a
-    //   schema it cannot open) carries the schema's location data, line and column 0.
+    //   schema it cannot open) carries the schema's location data, line and column 0;
+    // - one more warning: an ATTLIST in the internal subset for the element the DOCTYPE
+    //   names, which no ELEMENT declares, gives "element 'r' is referenced in an ATTLIST
+    //   but was never declared" with caching only (see docs/additions.md).
     // The trade: a schema file changed on disk is not read again while its grammar is cached.
     // Call addSchemaLocation again (the same pair will do) to make the validator read it.
     void setSchemaCaching(bool on);
@@ -164,8 +167,21 @@ public:
     // produce, added to the bytes read from the document, reaches activationBytes and
     // exceeds ratio times those bytes. The defaults are a ratio of 20 and 8 MiB
     // (8,388,608). False, and nothing changes, when ratio is below 1 or not a number. Has
-    // no effect unless secure processing is on.
+    // no effect unless secure processing (or amplification protection) is on.
     bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
+    // The absolute cap beside that ratio, for later validations: whatever the input size,
+    // the answer is false the same way once the document's internal entities and defaulted
+    // attributes produce more than characters characters, or once the reader needs more
+    // than two bytes per character of it for one block (the buffer of one attribute value,
+    // text run, comment or processing instruction it holds whole). The default, 8 Mi
+    // (8,388,608), keeps a document under about 1 s and 128 MiB; ULLONG_MAX switches the
+    // cap off. Has no effect unless secure processing (or amplification protection) is on.
+    void setAmplificationCap(unsigned long long characters);
+    // Amplification protection (off by default): later validations are held to the limit
+    // and the cap above without secure processing, so billion laughs and the like fail
+    // quickly while external resources and any number of expansions stay allowed. Secure
+    // processing includes it. Takes effect at the next validation.
+    void setAmplificationProtection(bool on);
 
 private:
     // State of the additions; defined with the validator's code.

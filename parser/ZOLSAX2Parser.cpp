@@ -29,6 +29,9 @@ struct ZOLSAX2Parser::Extensions {
     // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
+    // Amplification protection as asked for; the current reader is measured.
+    bool protection = false;
+    bool measuredInstalled = false;
     // The current reader is the one that reports skipped entities.
     bool skippedEntityReader = false;
     ZOLSAX2EntityGuard entityGuard;
@@ -71,6 +74,7 @@ ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback s
         // The locator was the discarded reader's.
         contentHandler->locator = nullptr;
         extensions->secureInstalled = false;
+        extensions->measuredInstalled = false;
     });
 }
 
@@ -165,6 +169,16 @@ void ZOLSAX2Parser::stopParse()
         contentHandler->stop.request();
 }
 
+void ZOLSAX2Parser::setAmplificationCap(unsigned long long characters)
+{
+    extensions->amplificationGuard.setCap(characters);
+}
+
+void ZOLSAX2Parser::setAmplificationProtection(bool on)
+{
+    extensions->protection = on;
+}
+
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
     // A callback parsing on its own parser: the reader refuses a second parse while one
@@ -179,7 +193,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     // Until this document starts, there is no position to give.
     contentHandler->locator = nullptr;
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
-    const bool measured = extensions->secureInstalled;
+    const bool measured = extensions->measuredInstalled;
     ZOLSAX2ReaderOwner::Outcome outcome;
     {
         const ZOLSAX2FlagScope scope(contentHandler->parsing);
@@ -211,25 +225,27 @@ void ZOLSAX2Parser::prepareReader()
 {
     Extensions& x = *extensions;
     // Only a caller who listens for skipped entities pays for the reader that finds them. A
-    // secure reader lives on the amplification guard's memory. Either change takes a new reader.
+    // measured reader lives on the amplification guard's memory. Any change takes a new reader.
     const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
-    if (reader != nullptr &&
-        (x.secureInstalled != x.secureProcessing || x.skippedEntityReader != reportSkippedEntities))
+    const bool measure = x.secureProcessing || x.protection;
+    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
+                              x.skippedEntityReader != reportSkippedEntities))
         x.owner.discard();
     if (reader != nullptr)
         return;
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
         reader = ZOLSAX2ReaderOwner::createParserReader(
-            reportSkippedEntities,
-            x.secureProcessing ? &x.amplificationGuard : xercesc::XMLPlatformUtils::fgMemoryManager);
+            reportSkippedEntities, measure ? &x.amplificationGuard : xercesc::XMLPlatformUtils::fgMemoryManager);
         reader->setContentHandler(contentHandler);
         reader->setErrorHandler(errorHandler);
-        if (x.secureProcessing) {
+        if (x.secureProcessing)
             x.entityGuard.install(reader);
+        if (measure) {
             x.amplificationGuard.setContentHandler(contentHandler);
             x.amplificationGuard.install(reader);
         }
         x.secureInstalled = x.secureProcessing;
+        x.measuredInstalled = measure;
         x.skippedEntityReader = reportSkippedEntities;
     });
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY)

@@ -7,28 +7,38 @@
 // document reads and what its expansions produce, and decides when that is too much. The
 // model is expat's: output is the text internal entities and defaulted attributes produce,
 // input the bytes read from the document; once input plus output reaches the activation
-// threshold, their sum may be at most ratio times the input. Whoever watches the reader
-// feeds the counts (see ZOLSAX2AmplificationGuard). Internal to the library.
+// threshold, their sum may be at most ratio times the input. Beside the ratio, a fixed cap
+// holds whatever the input size: the output may be at most that many characters, and one
+// block of memory the reader asks for (the buffer of one attribute value, text run, comment
+// or processing instruction it holds whole) at most two bytes per character of it. Whoever
+// watches the reader feeds the counts (see ZOLSAX2AmplificationGuard). Internal to the library.
 class ZOLSAX2AmplificationBudget {
 public:
     // Output may be at most this many times the input...
     static constexpr double DEFAULT_RATIO = 20.0;
     // ...once input and output together reach this many bytes (8 MiB).
     static constexpr unsigned long long DEFAULT_ACTIVATION = 8ull << 20;
+    // Output may never exceed this many characters (8 Mi), whatever the input.
+    static constexpr unsigned long long DEFAULT_CAP = 8ull << 20;
 
     // The limit one document is held to. Every rule of the limit lives here and in
     // exceeds(), so a new one (a fixed maximum of output, say) is one field and one test.
     struct Limit {
         double ratio = DEFAULT_RATIO;
         unsigned long long activation = DEFAULT_ACTIVATION;
+        unsigned long long cap = DEFAULT_CAP;
 
         // True when a document that read input and produced output is past this limit.
         bool exceeds(unsigned long long input, unsigned long long output) const noexcept;
+        // True when one block of bytes is more than the reader may hold at once.
+        bool exceedsBlock(unsigned long long bytes) const noexcept;
     };
 
     // Sets the limit for documents started later, not the one being counted; false, and
     // nothing changes, when ratio is below 1 or not a number.
     bool setLimit(double ratio, unsigned long long activationBytes) noexcept;
+    // Sets the cap for documents started later; ULLONG_MAX for none.
+    void setCap(unsigned long long characters) noexcept { next.cap = characters; }
     // The limit documents started from now on are held to.
     const Limit& getLimit() const noexcept { return next; }
 
@@ -40,9 +50,12 @@ public:
     void addOutput(unsigned long long characters) noexcept { output += characters; }
     // Nothing can be counted for this document: it is over the limit whatever it holds.
     void setUnmeasurable() noexcept { unmeasurable = true; }
+    // The reader asks for one block of bytes; true, and the document is over the limit from
+    // now on, when that is more than it may hold.
+    bool refuseBlock(unsigned long long bytes) noexcept;
 
     // True when the document is past its limit.
-    bool isExceeded() const noexcept { return unmeasurable || current.exceeds(input, output); }
+    bool isExceeded() const noexcept { return unmeasurable || oversizeBlock != 0 || current.exceeds(input, output); }
     unsigned long long getInput() const noexcept { return input; }
     unsigned long long getOutput() const noexcept { return output; }
     // Why the document was refused, for its record.
@@ -53,6 +66,8 @@ private:
     Limit current;
     unsigned long long input = 0;
     unsigned long long output = 0;
+    // The block refused, in bytes; 0 for none.
+    unsigned long long oversizeBlock = 0;
     bool unmeasurable = false;
 };
 

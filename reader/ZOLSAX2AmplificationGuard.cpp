@@ -156,7 +156,7 @@ xercesc::MemoryManager* ZOLSAX2AmplificationGuard::getExceptionMemoryManager()
 void* ZOLSAX2AmplificationGuard::allocate(XMLSize_t size)
 {
     // Never while an exception unwinds the reader's stack: a destructor may be asking.
-    if (measuring && (refused || budget.isExceeded()) && std::uncaught_exceptions() == 0) {
+    if (measuring && (refused || budget.refuseBlock(size) || budget.isExceeded()) && std::uncaught_exceptions() == 0) {
         refuse();
         throw xercesc::OutOfMemoryException();
     }
@@ -235,6 +235,11 @@ void ZOLSAX2AmplificationGuard::Relay::characters(const XMLCh* const chars, cons
 
 void ZOLSAX2AmplificationGuard::Relay::endDocument()
 {
+    // The last expansions may have asked for no memory since they passed the limit.
+    if (guard.measuring && guard.budget.isExceeded()) {
+        guard.refuse();
+        throw Refusal();
+    }
     if (inner != nullptr)
         inner->endDocument();
 }

@@ -49,6 +49,8 @@ public:
     {
         return budget.setLimit(ratio, activationBytes);
     }
+    // Changes the cap for parses started later; ULLONG_MAX for none.
+    void setCap(unsigned long long characters) noexcept { budget.setCap(characters); }
 
     // Attaches the guard to reader, which must have been created with the guard as its
     // memory manager and must not be parsing.

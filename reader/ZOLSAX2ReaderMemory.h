@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-// The memory manager of a caching validator's reader: allocates as Xerces' default manager
+// The memory manager of a validator's reader, caching or not: allocates as Xerces' default manager
 // does and counts the blocks the reader holds, so that the validator can see the reader grow
 // from one document to the next and replace it. Xerces keeps some things for the reader's
 // life (every namespace URI a document used, a declaration for every undeclared element name

@@ -13,8 +13,8 @@
 
 namespace {
 
-// A caching validator's reader that grows by more than this many blocks over the documents
-// after a load is replaced (some hundred bytes each; see ZOLSAX2ReaderMemory).
+// A validator's reader that grows by more than this many blocks over the documents after a
+// load (or, without caching, after its first document) is replaced (some hundred bytes each; see ZOLSAX2ReaderMemory).
 constexpr std::size_t READER_GROWTH_LIMIT = 20000;
 
 // Reads the schema at resolved into the reader's grammar pool; true when it gave a grammar
@@ -47,8 +47,7 @@ ZOLSAX2SchemaCache::ZOLSAX2SchemaCache(ZOLSAX2RecordSwitch& records, ZOLSAX2Enti
 xercesc::MemoryManager* ZOLSAX2SchemaCache::memoryFor(xercesc::MemoryManager* next)
 {
     installed = on_;
-    if (!on_)
-        return next;
+    // Counted with or without caching: the names a reader keeps pile up either way.
     readerMemory.setNext(next);
     return &readerMemory;
 }

@@ -21,9 +21,9 @@ class ZOLSAX2RecordSwitch;
 
 // The validator's schema caching: loads the configured schemas into the reader's grammar
 // pool once, when they load cleanly, and keeps them there for later documents until the
-// configuration changes or a document resolves a relative location to another file. A
-// caching reader counts its memory, and one that keeps growing is replaced. Internal to the
-// library.
+// configuration changes or a document resolves a relative location to another file. Every
+// validator's reader, caching or not, counts its memory, and one that keeps growing is
+// replaced. Internal to the library.
 class ZOLSAX2SchemaCache {
 public:
     // The configured schemas, with their locations as the reader receives them.
@@ -46,7 +46,11 @@ public:
     // The memory for a new reader, given the one it would have without caching.
     xercesc::MemoryManager* memoryFor(xercesc::MemoryManager* next);
     // The reader went, and its grammar pool with it.
-    void forgetReader() noexcept { state = State::NONE; }
+    void forgetReader() noexcept
+    {
+        state = State::NONE;
+        blockCeiling = 0;
+    }
 
     // Drops the cached grammar of reader (null for none); the next validate loads again.
     void drop(xercesc::SAX2XMLReader* reader);
@@ -85,7 +89,7 @@ private:
     State state = State::NONE;
     // A drop asked for while the reader was busy.
     bool dropPending = false;
-    // The memory of a reader made for caching, and how many blocks it may hold before it is
+    // The memory of the reader, and how many blocks it may hold before it is
     // replaced (0: to be set after the next document).
     ZOLSAX2ReaderMemory readerMemory;
     std::size_t blockCeiling = 0;

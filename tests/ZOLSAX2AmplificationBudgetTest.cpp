@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -95,5 +96,56 @@ TEST(ZOLSAX2AmplificationBudget, UnmeasurableDocumentIsOverUntilTheNext)
     budget.addOutput(64000);
     EXPECT_EQ("entity expansion and default attributes produced 64000 characters from 1660 bytes of input, more "
               "than the amplification limit allows",
+              std::string(budget.describe().chars()));
+}
+
+TEST(ZOLSAX2AmplificationBudget, CapHoldsWhateverTheInput)
+{
+    struct Case {
+        unsigned long long cap;
+        unsigned long long input;
+        unsigned long long output;
+        unsigned long long block;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // The output may reach the cap, not pass it, however much was read.
+        {1000, 1ull << 40, 1000, 0, "ok"},
+        {1000, 1ull << 40, 1001, 0, "over"},
+        // One block may take two bytes per character of the cap.
+        {1000, 10, 0, 2000, "ok"},
+        {1000, 10, 0, 2002, "over"},
+        // No cap at all.
+        {ULLONG_MAX, 1ull << 40, 1ull << 39, ULLONG_MAX, "ok"},
+        // The default: 8 Mi characters, 16 MiB blocks.
+        {ZOLSAX2AmplificationBudget::DEFAULT_CAP, 1ull << 30, 8ull << 20, 16ull << 20, "ok"},
+        {ZOLSAX2AmplificationBudget::DEFAULT_CAP, 1ull << 30, (8ull << 20) + 1, 0, "over"},
+    };
+    for (const Case& c : cases) {
+        ZOLSAX2AmplificationBudget budget;
+        ASSERT_TRUE(budget.setLimit(ZOLSAX2AmplificationBudget::DEFAULT_RATIO, ULLONG_MAX));
+        budget.setCap(c.cap);
+        budget.start();
+        budget.addInput(c.input);
+        budget.addOutput(c.output);
+        budget.refuseBlock(c.block);
+        EXPECT_EQ(c.expected, std::string(budget.isExceeded() ? "over" : "ok"))
+            << c.cap << " " << c.input << " " << c.output << " " << c.block;
+    }
+}
+
+TEST(ZOLSAX2AmplificationBudget, SaysWhichLimitRefused)
+{
+    ZOLSAX2AmplificationBudget budget;
+    budget.setCap(100);
+    budget.start();
+    budget.addOutput(101);
+    EXPECT_EQ("entity expansion and default attributes produced 101 characters, more than the amplification "
+              "limit allows (a cap of 100 characters)",
+              std::string(budget.describe().chars()));
+    budget.start();
+    budget.refuseBlock(4096);
+    EXPECT_EQ("one value of the document needs a buffer of 4096 bytes, more than the amplification limit allows "
+              "(a cap of 100 characters)",
               std::string(budget.describe().chars()));
 }

@@ -7,6 +7,7 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReaderLimits.h"
 #include "ReportWriter.h"
 #include "SourceNames.h"
 
@@ -23,10 +24,10 @@ namespace {
 // What one thread checks with: its own log and parser, made on the calling thread. The
 // parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    Worker(bool secure, bool namespaces)
+    explicit Worker(const CommandLine& line)
     {
-        parser.setSecureProcessing(secure);
-        parser.setNamespaceChecking(namespaces);
+        ReaderLimits::apply(parser, line);
+        parser.setNamespaceChecking(line.namespaces);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }
@@ -55,7 +56,7 @@ int CheckCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure, line.namespaces));
+        workers.push_back(std::make_unique<Worker>(line));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     ReportWriter writer(out, line.format, line.command);

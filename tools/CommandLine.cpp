@@ -28,6 +28,7 @@ const std::vector<Option> options = {
     {"--schema", "", 2, {"validate"}},
     {"--follow-hints", "", 0, {"validate"}},
     {"--secure", "", 0, fileCommands},
+    {"--huge", "", 0, fileCommands},
     {"--files-from", "", 1, fileCommands},
     {"--null", "-0", 0, fileCommands},
     {"--quiet", "-q", 0, batchCommands},
@@ -203,6 +204,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             line.canonical = true;
         } else if (name == "--secure") {
             line.secure = true;
+        } else if (name == "--huge") {
+            line.huge = true;
         } else if (name == "--quiet") {
             line.quiet = true;
         } else if (name == "--follow-hints") {

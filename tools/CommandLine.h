@@ -35,6 +35,8 @@ public:
     bool canonical = false;
     // --secure: setSecureProcessing(true) on the parser or validator.
     bool secure = false;
+    // --huge: no amplification limit unless --secure, and no cap even then.
+    bool huge = false;
     // -q/--quiet: only problems, failed files and the final count.
     bool quiet = false;
     // -j/--jobs N; 0 when not given (the processors available).

@@ -8,6 +8,7 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReaderLimits.h"
 #include "ReportWriter.h"
 #include "SourceNames.h"
 
@@ -30,10 +31,10 @@ const char* const HEADER = "  elements attributes   characters    PIs     time m
 // worker, so that the entities the reader did not expand reach the log; the events go on to
 // the counter.
 struct Worker {
-    Worker(bool secure, bool namespaces)
+    explicit Worker(const CommandLine& line)
     {
-        parser.setSecureProcessing(secure);
-        parser.setNamespaceChecking(namespaces);
+        ReaderLimits::apply(parser, line);
+        parser.setNamespaceChecking(line.namespaces);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }
@@ -99,7 +100,7 @@ int CountCommand::run()
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure, line.namespaces));
+        workers.push_back(std::make_unique<Worker>(line));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     EventCounter total;

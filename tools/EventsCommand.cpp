@@ -7,6 +7,7 @@
 #include "EventWriter.h"
 #include "InputFile.h"
 #include "InputList.h"
+#include "ReaderLimits.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -84,7 +85,7 @@ int EventsCommand::run()
                              Sink::processingInstruction);
         sink.parser = &parser;
         writer.setParser(&parser);
-        parser.setSecureProcessing(line.secure);
+        ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(Sink::skippedEntity);

@@ -111,6 +111,11 @@ const std::vector<OptionHelp> optionHelp = {
      R"(  --secure              parse as untrusted input (no external entities, DTDs
                         or schema hints; a limit on entity expansion)
 )"},
+    {"--huge", "Inputs (events, check, validate, count)",
+     R"(  --huge                let entities and default attributes expand without
+                        limit (by default a document may make at most 8 Mi
+                        characters that way, and 20 times its size beyond 8 MiB)
+)"},
     {"--quiet", "Output (check, validate, count)",
      R"(  -q, --quiet           print only the problems, the verdicts or rows of the
                         files that failed, and the final count

@@ -7,6 +7,7 @@
 #include "InputList.h"
 #include "OrderedRunner.h"
 #include "Progress.h"
+#include "ReaderLimits.h"
 #include "ReportWriter.h"
 #include "SchemaFile.h"
 #include "SchemaReferences.h"
@@ -39,7 +40,7 @@ struct Worker {
     Worker(const CommandLine& line, const Schemas& schemas, bool provisional = false) : provisional(provisional)
     {
         validator.setSchemaFullChecking(!provisional);
-        validator.setSecureProcessing(line.secure);
+        ReaderLimits::apply(validator, line);
         validator.setStrictValidation(true, line.followHints);
         validator.setSchemaCaching(true);
         validator.setEncodingErrorLocation(true);

@@ -88,6 +88,9 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // Secure processing as asked for, and as built into the current reader.
     bool secureProcessing = false;
     bool secureInstalled = false;
+    // Amplification protection as asked for; the current reader is measured.
+    bool protection = false;
+    bool measuredInstalled = false;
     ZOLSAX2EntityGuard entityGuard;
     // The memory of a secure reader, which measures what it expands.
     ZOLSAX2AmplificationGuard amplificationGuard;
@@ -112,9 +115,11 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), err
     }
 
     try {
-        reader = ZOLSAX2ReaderOwner::createValidatorReader(xercesc::XMLPlatformUtils::fgMemoryManager);
-        // The handler logs to the caller's log through the additions' switch.
+        // The handler logs to the caller's log through the additions' switch; the reader
+        // lives on memory that counts, so that it is replaced once it has grown.
         extensions = new Extensions(log, reader);
+        reader = ZOLSAX2ReaderOwner::createValidatorReader(
+            extensions->cache.memoryFor(xercesc::XMLPlatformUtils::fgMemoryManager));
         errorHandler = new ZOLSAX2ErrorHandler(&extensions->records);
         reader->setErrorHandler(errorHandler);
     } catch (...) {
@@ -127,6 +132,7 @@ ZOLSAX2Validator::ZOLSAX2Validator(ZOLLog* log) : log(log), reader(nullptr), err
     }
     extensions->owner.setOnDiscard([this] {
         extensions->secureInstalled = false;
+        extensions->measuredInstalled = false;
         extensions->cache.forgetReader();
     });
 }
@@ -224,7 +230,7 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
             x.cache.prepare(reader, errorHandler, path, x.schemas());
         x.entityGuard.reset();
         x.documentElement.reset();
-        measured = x.secureInstalled;
+        measured = x.measuredInstalled;
         if (measured)
             amplification.parse(reader, *source.open());
         else if (source.isFile())
@@ -256,7 +262,7 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         errorHandler->errorSeen = true;
     if (!errorHandler->errorSeen && !checkConfiguredSchemas(path))
         errorHandler->errorSeen = true;
-    if (x.cache.isOn() && x.cache.hasOutgrown(reader))
+    if (x.cache.hasOutgrown(reader))
         x.owner.discard();
     return !errorHandler->errorSeen;
 }
@@ -314,24 +320,37 @@ bool ZOLSAX2Validator::setAmplificationLimit(double ratio, unsigned long long ac
     return extensions->amplificationGuard.setLimit(ratio, activationBytes);
 }
 
+void ZOLSAX2Validator::setAmplificationCap(unsigned long long characters)
+{
+    extensions->amplificationGuard.setCap(characters);
+}
+
+void ZOLSAX2Validator::setAmplificationProtection(bool on)
+{
+    extensions->protection = on;
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
-    // A secure reader lives on the amplification guard's memory, a caching one on memory that
-    // counts, so a change of either mode takes a new reader.
-    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.cache.needsNewReader()))
+    // A measured reader lives on the amplification guard's memory, and a caching one loads its
+    // schemas on its own, so a change of either mode takes a new reader.
+    const bool measure = x.secureProcessing || x.protection;
+    if (reader != nullptr &&
+        (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure || x.cache.needsNewReader()))
         x.owner.discard();
     if (reader == nullptr) {
         // With both, the count passes every request on to the guard.
         reader = ZOLSAX2ReaderOwner::createValidatorReader(
-            x.cache.memoryFor(x.secureProcessing ? static_cast<xercesc::MemoryManager*>(&x.amplificationGuard)
-                                                 : xercesc::XMLPlatformUtils::fgMemoryManager));
+            x.cache.memoryFor(measure ? static_cast<xercesc::MemoryManager*>(&x.amplificationGuard)
+                                      : xercesc::XMLPlatformUtils::fgMemoryManager));
         reader->setErrorHandler(errorHandler);
-        if (x.secureProcessing) {
+        if (x.secureProcessing)
             x.entityGuard.install(reader);
+        if (measure)
             x.amplificationGuard.install(reader);
-        }
         x.secureInstalled = x.secureProcessing;
+        x.measuredInstalled = measure;
         x.locationsPending = true;
     }
     if (x.locationsPending) {
@@ -345,10 +364,10 @@ void ZOLSAX2Validator::prepareReader()
     reader->setFeature(xercesc::XMLUni::fgXercesLoadSchema, !ignoreHints);
     reader->setFeature(xercesc::XMLUni::fgXercesSchemaFullChecking, x.fullChecking);
     xercesc::ContentHandler* own = x.strict ? &x.documentElement : nullptr;
-    // A secure reader reports to the amplification guard, which passes content on. A plain
+    // A measured reader reports to the amplification guard, which passes content on. A plain
     // one reports to the document element watch alone, which leaves once it has seen it.
-    x.documentElement.setDetachFrom(x.secureInstalled ? nullptr : reader);
-    if (x.secureInstalled)
+    x.documentElement.setDetachFrom(x.measuredInstalled ? nullptr : reader);
+    if (x.measuredInstalled)
         x.amplificationGuard.setContentHandler(own);
     else
         reader->setContentHandler(own);

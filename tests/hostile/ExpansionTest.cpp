@@ -50,6 +50,8 @@ std::vector<Bomb> bombs()
     laughs += "]>\n<lolz a='&lol9;'>&lol9;</lolz>\n";
     const std::string nested = "<!ENTITY e0 '" + std::string(100000, 'n') + "'>\n<!ENTITY e1 '" + repeat("&e0;", 10) +
                                "'>\n<!ENTITY e2 '" + repeat("&e1;", 10) + "'>\n";
+    const std::string padding = repeat("<!--" + std::string(1017, 'p') + "-->\n", 16 * 1024);
+    const std::string hundredKb(100000, 'h');
     std::string defaults;
     for (int i = 0; i < 20; ++i)
         defaults += "<!ATTLIST e a" + std::to_string(i) + " CDATA '" + std::string(50000, 'd') + "'>\n";
@@ -77,6 +79,16 @@ std::vector<Bomb> bombs()
         {"nested entities in text", "<!DOCTYPE r [" + nested + "]>\n<r>" + repeat("&e2;", 9) + "</r>\n", AMPLIFICATION},
         {"20 defaulted 50 KB attributes, 5,000 elements",
          "<!DOCTYPE r [" + defaults + "]>\n<r>" + repeat("<e/>", 5000) + "</r>\n", AMPLIFICATION},
+        // Padding raises what the ratio allows; the cap holds whatever the input size.
+        {"16 MiB of comments, 999 x 100 KB entity in an attribute",
+         padding + "<!DOCTYPE r [<!ENTITY a '" + hundredKb + "'>]>\n<r a='" + repeat("&a;", 999) + "'/>\n",
+         AMPLIFICATION},
+        {"16 MiB of comments, 999 x 100 KB entity in text",
+         padding + "<!DOCTYPE r [<!ENTITY a '" + hundredKb + "'>]>\n<r>" + repeat("&a;", 999) + "</r>\n",
+         AMPLIFICATION},
+        {"16 MiB of comments, 100 KB default attribute, 2,000 elements",
+         padding + "<!DOCTYPE r [<!ATTLIST e a CDATA '" + hundredKb + "'>]>\n<r>" + repeat("<e/>", 2000) + "</r>\n",
+         AMPLIFICATION},
     };
 }
 
