@@ -1,6 +1,7 @@
 #ifndef ZOLSAX2PARSER_H
 #define ZOLSAX2PARSER_H
 
+#include "ZOLSAX2Catalog.h"
 #include "ZOLSAX2ParserExport.h"
 
 #include <ZOLFile.h>
@@ -109,6 +110,16 @@ public:
     // than 8 MiB this way are never affected. False, and nothing changes, when ratio is
     // below 1 or not a number. Has no effect unless secure processing is on.
     bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
+    // Asks resolver (null: nobody, the default), with context, for every external resource
+    // of later parses before the reader opens it: external entities, and the external DTD
+    // when it is read. An answer is read instead of the resource as named (a location, or
+    // content the parser copies); a declined request is opened as without a resolver; an
+    // answer with neither location nor content refuses the resource, and the parse fails.
+    // Records in a resource read from elsewhere name it as written, with " (read from X)".
+    // A catalog is such a resolver: setResolver(&ZOLSAX2Catalog::resolve, &catalog). In
+    // secure mode, an answer that is a local file or content is trusted and read; every
+    // other resource stays refused. See docs/catalogs.md.
+    void setResolver(ZOLSAX2Resolver resolver, void* context);
 
 private:
     // State of the additions; defined with the parser's code.

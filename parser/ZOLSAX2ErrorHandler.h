@@ -4,6 +4,7 @@
 #include <xercesc/sax/ErrorHandler.hpp>
 
 class ZOLLog;
+class ZOLSAX2ResourceResolver;
 
 // Writes one catalogue record per problem the reader reports and remembers whether an
 // error or a warning was seen. It never throws and never stops a parse; its owner reads
@@ -43,6 +44,8 @@ private:
     bool errorSeen;
     bool warningSeen;
     ZOLLog* log;
+    // Names the entities read from elsewhere than the document named them; null: none are.
+    const ZOLSAX2ResourceResolver* names = nullptr;
 };
 
 #endif

@@ -8,6 +8,7 @@
 #include "ZOLSAX2LongToString.h"
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2ReaderOwner.h"
+#include "ZOLSAX2ResourceResolver.h"
 
 #include <ZSAX.h>
 
@@ -32,6 +33,9 @@ struct ZOLSAX2Parser::Extensions {
     ZOLSAX2EntityGuard entityGuard;
     // The memory of a secure reader, which measures what it expands.
     ZOLSAX2AmplificationGuard amplificationGuard;
+    // The application's resolver, and whether the current reader asks it.
+    ZOLSAX2ResourceResolver resolver;
+    bool resolverInstalled = false;
 };
 
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
@@ -125,6 +129,11 @@ bool ZOLSAX2Parser::setAmplificationLimit(double ratio, unsigned long long activ
     return extensions->amplificationGuard.setLimit(ratio, activationBytes);
 }
 
+void ZOLSAX2Parser::setResolver(ZOLSAX2Resolver resolver, void* context)
+{
+    extensions->resolver.set(resolver, context);
+}
+
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
     // A callback parsing on its own parser: the reader refuses a second parse while one
@@ -135,6 +144,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     errorHandler->warningSeen = false;
     errorHandler->errorSeen = false;
     extensions->entityGuard.reset();
+    extensions->resolver.reset();
     // Until this document starts, there is no position to give.
     contentHandler->locator = nullptr;
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
@@ -160,7 +170,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
         amplification.logRefusal(*log);
         errorHandler->errorSeen = true;
     }
-    if (extensions->entityGuard.getRefusals() > 0)
+    if (extensions->entityGuard.getRefusals() > 0 || extensions->resolver.getRefusals() > 0)
         errorHandler->errorSeen = true;
     if (errorHandler->errorSeen)
         ZSAX::XML_PARSE_FAILED.throwException(ZOLString(source->getSystemId()));
@@ -173,7 +183,8 @@ void ZOLSAX2Parser::prepareReader()
     // secure reader lives on the amplification guard's memory. Either change takes a new reader.
     const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
     if (reader != nullptr &&
-        (x.secureInstalled != x.secureProcessing || x.skippedEntityReader != reportSkippedEntities))
+        (x.secureInstalled != x.secureProcessing || x.skippedEntityReader != reportSkippedEntities ||
+         x.resolverInstalled != x.resolver.isSet()))
         x.owner.discard();
     if (reader != nullptr)
         return;
@@ -188,8 +199,12 @@ void ZOLSAX2Parser::prepareReader()
             x.amplificationGuard.setContentHandler(contentHandler);
             x.amplificationGuard.install(reader);
         }
+        if (x.resolver.isSet())
+            x.resolver.install(reader, x.secureProcessing ? &x.entityGuard : nullptr);
+        errorHandler->names = x.resolver.isSet() ? &x.resolver : nullptr;
         x.secureInstalled = x.secureProcessing;
         x.skippedEntityReader = reportSkippedEntities;
+        x.resolverInstalled = x.resolver.isSet();
     });
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY)
         ZSAX::XERCES_OUT_OF_MEMORY.throwException();

@@ -9,6 +9,7 @@
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2ReaderOwner.h"
 #include "ZOLSAX2RecordSwitch.h"
+#include "ZOLSAX2ResourceResolver.h"
 #include "ZOLSAX2SchemaCache.h"
 #include "ZOLSAX2SchemaCheck.h"
 
@@ -80,6 +81,9 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     ZOLSAX2EntityGuard entityGuard;
     // The memory of a secure reader, which measures what it expands.
     ZOLSAX2AmplificationGuard amplificationGuard;
+    // The application's resolver, and whether the current reader asks it.
+    ZOLSAX2ResourceResolver resolver;
+    bool resolverInstalled = false;
 
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
@@ -179,6 +183,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         if (x.cache.isOn())
             x.cache.prepare(reader, errorHandler, path, x.schemas());
         x.entityGuard.reset();
+        x.resolver.reset();
         x.documentElement.reset();
         measured = x.secureInstalled;
         if (measured)
@@ -206,7 +211,7 @@ bool ZOLSAX2Validator::validate(const ZOLFile& file)
         amplification.logRefusal(*log);
         return false;
     }
-    if (x.entityGuard.getRefusals() > 0)
+    if (x.entityGuard.getRefusals() > 0 || x.resolver.getRefusals() > 0)
         errorHandler->errorSeen = true;
     if (!errorHandler->errorSeen && !checkConfiguredSchemas(path))
         errorHandler->errorSeen = true;
@@ -262,12 +267,19 @@ bool ZOLSAX2Validator::setAmplificationLimit(double ratio, unsigned long long ac
     return extensions->amplificationGuard.setLimit(ratio, activationBytes);
 }
 
+void ZOLSAX2Validator::setResolver(ZOLSAX2Resolver resolver, void* context)
+{
+    extensions->resolver.set(resolver, context);
+    extensions->cache.requestDrop(reader, extensions->validating);
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
     // A secure reader lives on the amplification guard's memory, a caching one on memory that
     // counts, so a change of either mode takes a new reader.
-    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.cache.needsNewReader()))
+    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.cache.needsNewReader() ||
+                              x.resolverInstalled != x.resolver.isSet()))
         x.owner.discard();
     if (reader == nullptr) {
         // With both, the count passes every request on to the guard.
@@ -279,6 +291,10 @@ void ZOLSAX2Validator::prepareReader()
             x.entityGuard.install(reader);
             x.amplificationGuard.install(reader);
         }
+        if (x.resolver.isSet())
+            x.resolver.install(reader, x.secureProcessing ? &x.entityGuard : nullptr);
+        errorHandler->names = x.resolver.isSet() ? &x.resolver : nullptr;
+        x.resolverInstalled = x.resolver.isSet();
         x.secureInstalled = x.secureProcessing;
         x.locationsPending = true;
     }
