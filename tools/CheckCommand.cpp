@@ -1,5 +1,6 @@
 #include "CheckCommand.h"
 
+#include "Catalogs.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "Escape.h"
@@ -21,8 +22,9 @@ namespace {
 // What one thread checks with: its own log and parser, made on the calling thread. The
 // parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    explicit Worker(bool secure)
+    Worker(bool secure, const Catalogs& catalogs) : hook(catalogs, log)
     {
+        hook.install(parser);
         parser.setSecureProcessing(secure);
         parser.setSkippedEntityCallback(skippedEntity);
     }
@@ -32,6 +34,7 @@ struct Worker {
         self->log.addSkippedEntity(name, self->parser);
     }
     DiagnosticLog log;
+    Catalogs::Hook hook;
     ZOLSAX2Parser parser{this, &log, nullptr, nullptr, nullptr, nullptr};
 };
 
@@ -46,11 +49,12 @@ struct Report {
 int CheckCommand::run()
 {
     InputList inputs = openInputs();
+    const Catalogs catalogs(line, err);
     const std::size_t jobs = workerCount(inputs);
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line.secure));
+        workers.push_back(std::make_unique<Worker>(line.secure, catalogs));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     std::size_t files = 0;

@@ -1,6 +1,7 @@
 #include "EventsCommand.h"
 
 #include "CanonicalWriter.h"
+#include "Catalogs.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "Escape.h"
@@ -70,6 +71,8 @@ int EventsCommand::run()
     InputList inputs = openInputs("-");
     int status = EXIT_OK;
     DiagnosticLog log;
+    const Catalogs catalogs(line, err);
+    Catalogs::Hook hook(catalogs, log);
     std::string name;
     while (inputs.next(name)) {
         const InputFile input(name);
@@ -84,6 +87,7 @@ int EventsCommand::run()
                              Sink::processingInstruction);
         sink.parser = &parser;
         writer.setParser(&parser);
+        hook.install(parser);
         parser.setSecureProcessing(line.secure);
         parser.setSkippedEntityCallback(Sink::skippedEntity);
         const bool ok = input.parse(parser, log, in);

@@ -31,13 +31,13 @@ while IFS='|' read -r line expected; do
         failed=1
     fi
 done <<'CASES'
-zolsax2 |check count events messages validate
+zolsax2 |check count events messages resolve validate
 zolsax2 --vers|--version
 zolsax2 va|validate
 zolsax2 -j 2 c|check count
 zolsax2 --files-from a.xml co|count
 zolsax2 check --qu|--quiet
-zolsax2 check -|--files-from --help --jobs --null --quiet --secure --version -0 -h -j -q
+zolsax2 check -|--catalog --files-from --help --jobs --net --no-catalogs --null --quiet --secure --version -0 -h -j -q
 zolsax2 check |a.xml b.xsd
 zolsax2 check -- -|
 zolsax2 count --jobs |
