@@ -1,6 +1,8 @@
 #ifndef SCHEMACONFORMANCE_H
 #define SCHEMACONFORMANCE_H
 
+#include <ZOLSAX2Catalog.h>
+
 #include <iosfwd>
 #include <string>
 
@@ -20,6 +22,8 @@ public:
     // full constraint checking serves its tests through a validator without that checking.
     static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
                    bool provisional, bool secure, std::ostream& out);
+    // Makes every later validator resolve through catalog (null: none, the default).
+    static void setCatalog(const ZOLSAX2Catalog* catalog);
     // Runs one test and prints its outcome and log.
     static int show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out);
 };
