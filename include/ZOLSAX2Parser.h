@@ -110,9 +110,9 @@ public:
     // than 8 MiB this way are never affected. False, and nothing changes, when ratio is
     // below 1 or not a number. Has no effect unless secure processing is on.
     bool setAmplificationLimit(double ratio, unsigned long long activationBytes);
-    // Asks resolver (null: nobody, the default), with context, for every external resource
-    // of later parses before the reader opens it: external entities, and the external DTD
-    // when it is read. An answer is read instead of the resource as named (a location, or
+    // Asks resolver (null: nobody, the default), with context, for every external entity of
+    // later parses, general or parameter, before the reader opens it (the external DTD is
+    // never read, so never asked for). An answer is read instead of the resource as named (a location, or
     // content the parser copies); a declined request is opened as without a resolver; an
     // answer with neither location nor content refuses the resource, and the parse fails.
     // Records in a resource read from elsewhere name it as written, with " (read from X)".
