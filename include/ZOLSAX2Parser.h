@@ -1,6 +1,7 @@
 #ifndef ZOLSAX2PARSER_H
 #define ZOLSAX2PARSER_H
 
+#include "ZOLSAX2Catalog.h"
 #include "ZOLSAX2ParserExport.h"
 
 #include <ZOLFile.h>
@@ -154,6 +155,16 @@ public:
     // external entities and any number of expansions stay allowed. Secure processing
     // includes it. Takes effect at the next parse.
     void setAmplificationProtection(bool on);
+    // Asks resolver (null: nobody, the default), with context, for every external entity of
+    // later parses, general or parameter, before the reader opens it (the external DTD is
+    // never read, so never asked for). An answer is read instead of the resource as named (a location, or
+    // content the parser copies); a declined request is opened as without a resolver; an
+    // answer with neither location nor content refuses the resource, and the parse fails.
+    // Records in a resource read from elsewhere name it as written, with " (read from X)".
+    // A catalog is such a resolver: setResolver(&ZOLSAX2Catalog::resolve, &catalog). In
+    // secure mode, an answer that is a local file or content is trusted and read; every
+    // other resource stays refused. See docs/catalogs.md.
+    void setResolver(ZOLSAX2Resolver resolver, void* context);
 
 private:
     // State of the additions; defined with the parser's code.

@@ -1,6 +1,7 @@
 #ifndef ZOLSAX2VALIDATOR_H
 #define ZOLSAX2VALIDATOR_H
 
+#include "ZOLSAX2Catalog.h"
 #include "ZOLSAX2ParserExport.h"
 
 #include <ZOLFile.h>
@@ -182,6 +183,18 @@ public:
     // quickly while external resources and any number of expansions stay allowed. Secure
     // processing includes it. Takes effect at the next validation.
     void setAmplificationProtection(bool on);
+    // Asks resolver (null: nobody, the default), with context, for every resource of later
+    // validations before the reader opens it: the external DTD and external entities (as
+    // external identifiers), and as URIs the configured schemas, the schema documents they
+    // include, import or redefine (an import without a location by its namespace) and
+    // followed hints. An answer is read instead of the resource as named; a declined request
+    // is opened as without a resolver; an answer with neither location nor content refuses
+    // the resource, and the answer is false. Records in a resource read from elsewhere name
+    // it as written, with " (read from X)". A catalog is such a resolver:
+    // setResolver(&ZOLSAX2Catalog::resolve, &catalog). In secure mode, an answer that is a
+    // local file or content is trusted and read; every other resource stays refused. A
+    // change drops a cached grammar. See docs/catalogs.md.
+    void setResolver(ZOLSAX2Resolver resolver, void* context);
 
 private:
     // State of the additions; defined with the validator's code.

@@ -3,6 +3,7 @@
 #include "ZOLSAX2BadByteLocator.h"
 #include "ZOLSAX2ContentHandler.h"
 #include "ZOLSAX2LongToString.h"
+#include "ZOLSAX2ResourceResolver.h"
 
 #include <ZOLLogEvent.h>
 #include <ZOLLogLocation.h>
@@ -18,11 +19,14 @@ namespace {
 
 // The entity, line and column of the problem and how the reader classed it; the records
 // carry it as optional data that a log may read or ignore.
-ZOLLogLocation locationOf(const xercesc::SAXParseException& exc, int reportedLevel)
+ZOLLogLocation locationOf(const xercesc::SAXParseException& exc, int reportedLevel,
+                          const ZOLSAX2ResourceResolver* names)
 {
     const XMLCh* systemId = exc.getSystemId();
-    return ZOLLogLocation(systemId == nullptr ? ZOLString() : ZOLString(systemId),
-                          static_cast<long>(exc.getLineNumber()), static_cast<long>(exc.getColumnNumber()),
+    ZOLString entity = systemId == nullptr ? ZOLString() : ZOLString(systemId);
+    if (names != nullptr)
+        entity = names->displayName(entity);
+    return ZOLLogLocation(entity, static_cast<long>(exc.getLineNumber()), static_cast<long>(exc.getColumnNumber()),
                           reportedLevel);
 }
 
@@ -30,7 +34,7 @@ ZOLLogLocation locationOf(const xercesc::SAXParseException& exc, int reportedLev
 
 void ZOLSAX2ErrorHandler::logParseError(const xercesc::SAXParseException& exc, int reportedLevel)
 {
-    ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, reportedLevel),
+    ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, reportedLevel, names),
                                 longToString(static_cast<long>(exc.getLineNumber())),
                                 longToString(static_cast<long>(exc.getColumnNumber())), ZOLString(exc.getMessage()));
 }
@@ -57,9 +61,9 @@ void ZOLSAX2ErrorHandler::fatalError(const xercesc::SAXParseException& exc)
     const ZOLString column = longToString(static_cast<long>(exc.getColumnNumber()));
     // A fatal error at the very first character means the input is not XML at all.
     if (line == "1" && column == "1")
-        ZSAX::XML_UTF_DATAFORMAT_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL), line, column);
+        ZSAX::XML_UTF_DATAFORMAT_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL, names), line, column);
     else
-        ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL), line, column,
+        ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL, names), line, column,
                                     ZOLString(exc.getMessage()));
     errorSeen = true;
 }

@@ -5,6 +5,7 @@
 
 class ZOLLog;
 class ZOLSAX2BadByteLocator;
+class ZOLSAX2ResourceResolver;
 
 // Writes one catalogue record per problem the reader reports and remembers whether an
 // error or a warning was seen. It never throws and never stops a parse; its owner reads
@@ -46,6 +47,8 @@ private:
     ZOLLog* log;
     // An addition, set by the parser: places encoding errors at their byte when not null.
     const ZOLSAX2BadByteLocator* badByteLocator = nullptr;
+    // Names the entities read from elsewhere than the document named them; null: none are.
+    const ZOLSAX2ResourceResolver* names = nullptr;
 };
 
 #endif

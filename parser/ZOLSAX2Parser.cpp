@@ -10,6 +10,7 @@
 #include "ZOLSAX2NamespaceChecker.h"
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2ReaderOwner.h"
+#include "ZOLSAX2ResourceResolver.h"
 
 #include <ZSAX.h>
 
@@ -40,6 +41,9 @@ struct ZOLSAX2Parser::Extensions {
     // Made when namespace checking is first asked for.
     std::unique_ptr<ZOLSAX2NamespaceChecker> namespaceChecker;
     ZOLSAX2BadByteLocator badByteLocator;
+    // The application's resolver, and whether the current reader asks it.
+    ZOLSAX2ResourceResolver resolver;
+    bool resolverInstalled = false;
 };
 
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
@@ -179,6 +183,11 @@ void ZOLSAX2Parser::setAmplificationProtection(bool on)
     extensions->protection = on;
 }
 
+void ZOLSAX2Parser::setResolver(ZOLSAX2Resolver resolver, void* context)
+{
+    extensions->resolver.set(resolver, context);
+}
+
 void ZOLSAX2Parser::parse(xercesc::InputSource* source)
 {
     // A callback parsing on its own parser: the reader refuses a second parse while one
@@ -190,6 +199,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
     errorHandler->errorSeen = false;
     extensions->entityGuard.reset();
     contentHandler->stop.reset();
+    extensions->resolver.reset();
     // Until this document starts, there is no position to give.
     contentHandler->locator = nullptr;
     ZOLSAX2AmplificationGuard& amplification = extensions->amplificationGuard;
@@ -215,7 +225,7 @@ void ZOLSAX2Parser::parse(xercesc::InputSource* source)
         amplification.logRefusal(*log);
         errorHandler->errorSeen = true;
     }
-    if (extensions->entityGuard.getRefusals() > 0)
+    if (extensions->entityGuard.getRefusals() > 0 || extensions->resolver.getRefusals() > 0)
         errorHandler->errorSeen = true;
     if (errorHandler->errorSeen)
         ZSAX::XML_PARSE_FAILED.throwException(ZOLString(source->getSystemId()));
@@ -229,7 +239,7 @@ void ZOLSAX2Parser::prepareReader()
     const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
     const bool measure = x.secureProcessing || x.protection;
     if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
-                              x.skippedEntityReader != reportSkippedEntities))
+                              x.skippedEntityReader != reportSkippedEntities || x.resolverInstalled != x.resolver.isSet()))
         x.owner.discard();
     if (reader != nullptr)
         return;
@@ -244,9 +254,13 @@ void ZOLSAX2Parser::prepareReader()
             x.amplificationGuard.setContentHandler(contentHandler);
             x.amplificationGuard.install(reader);
         }
+        if (x.resolver.isSet())
+            x.resolver.install(reader, x.secureProcessing ? &x.entityGuard : nullptr);
+        errorHandler->names = x.resolver.isSet() ? &x.resolver : nullptr;
         x.secureInstalled = x.secureProcessing;
         x.measuredInstalled = measure;
         x.skippedEntityReader = reportSkippedEntities;
+        x.resolverInstalled = x.resolver.isSet();
     });
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY)
         ZSAX::XERCES_OUT_OF_MEMORY.throwException();

@@ -115,19 +115,13 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     bool trustedSchema = false;
     switch (resource->getResourceIdentifierType()) {
     case xercesc::XMLResourceIdentifier::SchemaGrammar: {
-        const ZOLString targetNamespace = text(resource->getNameSpace());
         trustedSchema = true;
-        if (targetNamespace.isEmpty() && noNamespaceSet && !systemId.isEmpty() && systemId == noNamespaceLocation) {
-            noNamespaceRequested = true;
-            break;
-        }
-        if (systemId.isEmpty() || !isTrusted(trusted, targetNamespace, systemId)) {
+        if (!noteSchemaRequest(*resource)) {
+            const ZOLString targetNamespace = text(resource->getNameSpace());
             const ZOLString what = targetNamespace.isEmpty() ? ZOLString("schema hint without namespace")
                                                              : "schema hint for namespace '" + targetNamespace + "'";
             return refuse(*resource, what + " refused" + identifiers(publicId, systemId));
         }
-        requested.push_back(targetNamespace);
-        positionOf(*resource, requestLine, requestColumn);
         break;
     }
     case xercesc::XMLResourceIdentifier::SchemaImport:
@@ -169,6 +163,23 @@ xercesc::InputSource* ZOLSAX2EntityGuard::resolveEntity(xercesc::XMLResourceIden
     if (trustedSchema)
         return new xercesc::LocalFileInputSource(normalized.getRawBuffer());
     return new xercesc::LocalFileInputSource(resource->getBaseURI(), normalized.getRawBuffer());
+}
+
+bool ZOLSAX2EntityGuard::noteSchemaRequest(const xercesc::XMLResourceIdentifier& resource)
+{
+    if (resource.getResourceIdentifierType() != xercesc::XMLResourceIdentifier::SchemaGrammar)
+        return false;
+    const ZOLString systemId = text(resource.getSystemId());
+    const ZOLString targetNamespace = text(resource.getNameSpace());
+    if (targetNamespace.isEmpty() && noNamespaceSet && !systemId.isEmpty() && systemId == noNamespaceLocation) {
+        noNamespaceRequested = true;
+        return true;
+    }
+    if (systemId.isEmpty() || !isTrusted(trusted, targetNamespace, systemId))
+        return false;
+    requested.push_back(targetNamespace);
+    positionOf(resource, requestLine, requestColumn);
+    return true;
 }
 
 xercesc::InputSource* ZOLSAX2EntityGuard::refuse(const xercesc::XMLResourceIdentifier& resource, const ZOLString& what)

@@ -68,6 +68,9 @@ public:
     const ZOLString& getRequestLine() const noexcept { return requestLine; }
     const ZOLString& getRequestColumn() const noexcept { return requestColumn; }
 
+    // Notes a request for a configured schema, as when it is opened; false for any other
+    // request. For a resolver in front of the guard that opened it itself.
+    bool noteSchemaRequest(const xercesc::XMLResourceIdentifier& resource);
     // Opens the trusted schemas and the documents they name; refuses everything else.
     xercesc::InputSource* resolveEntity(xercesc::XMLResourceIdentifier* resource) override;
 

@@ -1,5 +1,6 @@
 #include "CheckCommand.h"
 
+#include "Catalogs.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "Escape.h"
@@ -24,8 +25,9 @@ namespace {
 // What one thread checks with: its own log and parser, made on the calling thread. The
 // parser's user data is the worker, for the entities the reader did not expand.
 struct Worker {
-    explicit Worker(const CommandLine& line)
+    Worker(const CommandLine& line, const Catalogs& catalogs) : hook(catalogs, log)
     {
+        hook.install(parser);
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
         parser.setEncodingErrorLocation(true);
@@ -37,6 +39,7 @@ struct Worker {
         self->log.addSkippedEntity(name, self->parser);
     }
     DiagnosticLog log;
+    Catalogs::Hook hook;
     ZOLSAX2Parser parser{this, &log, nullptr, nullptr, nullptr, nullptr};
 };
 
@@ -52,11 +55,12 @@ struct Report {
 int CheckCommand::run()
 {
     InputList inputs = openInputs();
+    const Catalogs catalogs(line, err);
     const std::size_t jobs = workerCount(inputs);
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line));
+        workers.push_back(std::make_unique<Worker>(line, catalogs));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     ReportWriter writer(out, line.format, line.command);

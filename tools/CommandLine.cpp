@@ -19,6 +19,7 @@ struct Option {
 
 const std::vector<std::string> fileCommands = {"events", "check", "validate", "count"};
 const std::vector<std::string> batchCommands = {"check", "validate", "count"};
+const std::vector<std::string> catalogCommands = {"events", "check", "validate", "count", "resolve"};
 
 const std::vector<Option> options = {
     {"--help", "-h", 0, {}},
@@ -33,8 +34,9 @@ const std::vector<Option> options = {
     {"--null", "-0", 0, fileCommands},
     {"--quiet", "-q", 0, batchCommands},
     {"--jobs", "-j", 1, batchCommands},
-    {"--catalog", "", 1, {"resolve"}},
-    {"--no-catalogs", "", 0, {"resolve"}},
+    {"--catalog", "", 1, catalogCommands},
+    {"--no-catalogs", "", 0, catalogCommands},
+    {"--net", "", 0, fileCommands},
     {"--allow-empty", "", 0, batchCommands},
     {"--format", "", 1, batchCommands},
     {"--no-namespaces", "", 0, {"check", "count"}},
@@ -230,6 +232,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             line.catalogs.push_back(value);
         } else if (name == "--no-catalogs") {
             line.noCatalogs = true;
+        } else if (name == "--net") {
+            line.net = true;
         } else if (name == "--files-from") {
             if (value.empty())
                 throw UsageError(spelled + " needs a file name");

@@ -66,6 +66,8 @@ public:
     // catalogs of XML_CATALOG_FILES, else /etc/xml/catalog.
     std::vector<std::string> catalogs;
     bool noCatalogs = false;
+    // --net: open http and https resources that no catalog maps.
+    bool net = false;
 };
 
 } // namespace zolsax2

@@ -1,5 +1,6 @@
 #include "CountCommand.h"
 
+#include "Catalogs.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "Escape.h"
@@ -31,8 +32,9 @@ const char* const HEADER = "  elements attributes   characters    PIs     time m
 // worker, so that the entities the reader did not expand reach the log; the events go on to
 // the counter.
 struct Worker {
-    explicit Worker(const CommandLine& line)
+    Worker(const CommandLine& line, const Catalogs& catalogs) : hook(catalogs, log)
     {
+        hook.install(parser);
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
         parser.setEncodingErrorLocation(true);
@@ -57,6 +59,7 @@ struct Worker {
     }
     EventCounter counter;
     DiagnosticLog log;
+    Catalogs::Hook hook;
     ZOLSAX2Parser parser{this, &log, startElement, nullptr, characters, processingInstruction};
 };
 
@@ -96,11 +99,12 @@ std::string failedRow(const std::string& name)
 int CountCommand::run()
 {
     InputList inputs = openInputs();
+    const Catalogs catalogs(line, err);
     const std::size_t jobs = workerCount(inputs);
     OrderedRunner runner(jobs);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line));
+        workers.push_back(std::make_unique<Worker>(line, catalogs));
     std::vector<Report> reports(runner.window());
     Progress progress(err, errIsTerminal, inputs.knownCount());
     EventCounter total;

@@ -1,6 +1,7 @@
 #include "EventsCommand.h"
 
 #include "CanonicalWriter.h"
+#include "Catalogs.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "Escape.h"
@@ -71,6 +72,8 @@ int EventsCommand::run()
     InputList inputs = openInputs("-");
     int status = EXIT_OK;
     DiagnosticLog log;
+    const Catalogs catalogs(line, err);
+    Catalogs::Hook hook(catalogs, log);
     std::string name;
     while (inputs.next(name)) {
         const InputFile input(name);
@@ -85,6 +88,7 @@ int EventsCommand::run()
                              Sink::processingInstruction);
         sink.parser = &parser;
         writer.setParser(&parser);
+        hook.install(parser);
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
         parser.setEncodingErrorLocation(true);

@@ -166,14 +166,18 @@ const std::vector<OptionHelp> optionHelp = {
                         xsi:schemaLocation hints, for the namespaces the
                         named schemas do not cover
 )"},
-    {"--catalog", "Catalogs (resolve)",
+    {"--catalog", "Catalogs and the network",
      R"(  --catalog FILE        use the OASIS XML catalog FILE (a path or a file:
                         URL); give it again for more, consulted in order.
                         Without it: the catalogs that XML_CATALOG_FILES
                         lists (separated by blanks), else /etc/xml/catalog
 )"},
-    {"--no-catalogs", "Catalogs (resolve)",
+    {"--no-catalogs", "Catalogs and the network",
      R"(  --no-catalogs         use no catalog at all
+)"},
+    {"--net", "Catalogs and the network",
+     R"(  --net                 open http and https resources that no catalog maps
+                        (without it, such a resource is an error naming it)
 )"},
     {"--help", "Other",
      R"(  -h, --help            print this help (with a command: that command's) and

@@ -1,17 +1,13 @@
 #include "ResolveCommand.h"
 
+#include "Catalogs.h"
 #include "CommandLine.h"
-#include "DiagnosticLog.h"
 #include "Escape.h"
-#include "SourceNames.h"
 
 #include <ZOLSAX2Catalog.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <ostream>
-#include <vector>
 
 namespace zolsax2 {
 
@@ -33,22 +29,8 @@ bool looksLikeUri(const std::string& id)
 
 int ResolveCommand::run()
 {
-    DiagnosticLog log;
-    std::unique_ptr<ZOLSAX2Catalog> catalog;
-    if (line.noCatalogs) {
-        catalog = std::make_unique<ZOLSAX2Catalog>(ZOLString(), &log);
-    } else if (line.catalogs.empty()) {
-        catalog =
-            std::make_unique<ZOLSAX2Catalog>(ZOLSAX2Catalog::conventionalFiles(std::getenv("XML_CATALOG_FILES")), &log);
-    } else {
-        std::vector<ZOLString> files;
-        for (const std::string& file : line.catalogs)
-            files.emplace_back(file.c_str());
-        catalog = std::make_unique<ZOLSAX2Catalog>(files.data(), files.size(), &log);
-    }
-    std::string warnings;
-    log.print(warnings, SourceNames(""));
-    err << warnings;
+    const Catalogs catalogs(line, err);
+    const ZOLSAX2Catalog* catalog = &catalogs.catalog();
     int status = EXIT_OK;
     for (const std::string& id : line.inputs) {
         const bool uri = looksLikeUri(id);

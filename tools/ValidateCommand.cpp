@@ -1,5 +1,6 @@
 #include "ValidateCommand.h"
 
+#include "Catalogs.h"
 #include "CommandLine.h"
 #include "DiagnosticLog.h"
 #include "Escape.h"
@@ -37,8 +38,10 @@ using Schemas = std::vector<std::unique_ptr<SchemaFile>>;
 // keeps the schemas' grammar for all the files it validates. A provisional one skips the
 // schemas' full constraint check until the gate below has found them sound.
 struct Worker {
-    Worker(const CommandLine& line, const Schemas& schemas, bool provisional = false) : provisional(provisional)
+    Worker(const CommandLine& line, const Schemas& schemas, const Catalogs& catalogs, bool provisional = false)
+        : provisional(provisional), hook(catalogs, log)
     {
+        hook.install(validator);
         validator.setSchemaFullChecking(!provisional);
         ReaderLimits::apply(validator, line);
         validator.setStrictValidation(true, line.followHints);
@@ -53,6 +56,7 @@ struct Worker {
     }
     bool provisional;
     DiagnosticLog log;
+    Catalogs::Hook hook;
     ZOLSAX2Validator validator{&log};
 };
 
@@ -153,6 +157,7 @@ int ValidateCommand::run()
         writer.problems(schemas.back()->problems().getRecords(), schemas.back()->names());
     }
 
+    const Catalogs catalogs(line, err);
     const std::size_t jobs = schemasServe ? workerCount(inputs) : 1;
     // A document's own hints may bring in schemas of their own, which only the check finds
     // sound or not: then every worker checks everything.
@@ -161,7 +166,7 @@ int ValidateCommand::run()
     OrderedRunner runner(jobs, gated ? 256 * jobs : 0);
     std::vector<std::unique_ptr<Worker>> workers;
     for (std::size_t w = 0; schemasServe && w < jobs; ++w)
-        workers.push_back(std::make_unique<Worker>(line, schemas, gated && w > 0));
+        workers.push_back(std::make_unique<Worker>(line, schemas, catalogs, gated && w > 0));
     Gate gate;
     // Validates again, on the calling thread, what provisional workers did before the gate
     // found the schemas unsound; made when first needed.
@@ -208,7 +213,7 @@ int ValidateCommand::run()
             Report& report = reports[slot];
             if (report.unchecked) {
                 if (!checker)
-                    checker = std::make_unique<Worker>(line, schemas);
+                    checker = std::make_unique<Worker>(line, schemas, catalogs);
                 // Worker 0 may not have started yet; the checker then runs the gate itself.
                 gate.resolve(checker->validator);
                 if (gate.wait() == Gate::UNSOUND) {

@@ -11,6 +11,7 @@
 #include "ZOLSAX2Platform.h"
 #include "ZOLSAX2ReaderOwner.h"
 #include "ZOLSAX2RecordSwitch.h"
+#include "ZOLSAX2ResourceResolver.h"
 #include "ZOLSAX2SchemaCache.h"
 #include "ZOLSAX2SchemaCheck.h"
 
@@ -94,6 +95,9 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     ZOLSAX2EntityGuard entityGuard;
     // The memory of a secure reader, which measures what it expands.
     ZOLSAX2AmplificationGuard amplificationGuard;
+    // The application's resolver, and whether the current reader asks it.
+    ZOLSAX2ResourceResolver resolver;
+    bool resolverInstalled = false;
 
     // Installed as the reader's content handler while strict validation is on.
     ZOLSAX2DocumentElement documentElement;
@@ -229,6 +233,7 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         if (x.cache.isOn())
             x.cache.prepare(reader, errorHandler, path, x.schemas());
         x.entityGuard.reset();
+        x.resolver.reset();
         x.documentElement.reset();
         measured = x.measuredInstalled;
         if (measured)
@@ -258,7 +263,7 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         amplification.logRefusal(*log);
         return false;
     }
-    if (x.entityGuard.getRefusals() > 0)
+    if (x.entityGuard.getRefusals() > 0 || x.resolver.getRefusals() > 0)
         errorHandler->errorSeen = true;
     if (!errorHandler->errorSeen && !checkConfiguredSchemas(path))
         errorHandler->errorSeen = true;
@@ -330,14 +335,20 @@ void ZOLSAX2Validator::setAmplificationProtection(bool on)
     extensions->protection = on;
 }
 
+void ZOLSAX2Validator::setResolver(ZOLSAX2Resolver resolver, void* context)
+{
+    extensions->resolver.set(resolver, context);
+    extensions->cache.requestDrop(reader, extensions->validating);
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
     // A measured reader lives on the amplification guard's memory, and a caching one loads its
-    // schemas on its own, so a change of either mode takes a new reader.
+    // schemas on its own, so a change of either mode takes a new reader; so does a resolver.
     const bool measure = x.secureProcessing || x.protection;
-    if (reader != nullptr &&
-        (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure || x.cache.needsNewReader()))
+    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
+                              x.cache.needsNewReader() || x.resolverInstalled != x.resolver.isSet()))
         x.owner.discard();
     if (reader == nullptr) {
         // With both, the count passes every request on to the guard.
@@ -349,6 +360,10 @@ void ZOLSAX2Validator::prepareReader()
             x.entityGuard.install(reader);
         if (measure)
             x.amplificationGuard.install(reader);
+        if (x.resolver.isSet())
+            x.resolver.install(reader, x.secureProcessing ? &x.entityGuard : nullptr);
+        errorHandler->names = x.resolver.isSet() ? &x.resolver : nullptr;
+        x.resolverInstalled = x.resolver.isSet();
         x.secureInstalled = x.secureProcessing;
         x.measuredInstalled = measure;
         x.locationsPending = true;

@@ -300,7 +300,8 @@ TEST(ToolResolve, UsageErrors)
         {{"resolve", "--catalog"}, "zolsax2: --catalog needs a value\n"},
         {{"resolve", "--no-catalogs", "--catalog", "c.xml", "x"},
          "zolsax2: --catalog and --no-catalogs exclude each other\n"},
-        {{"check", "--catalog", "c.xml", "x.xml"}, "zolsax2: unknown option --catalog for check\n"},
+        {{"messages", "--catalog", "c.xml"}, "zolsax2: unknown option --catalog for messages\n"},
+        {{"resolve", "--net", "x"}, "zolsax2: unknown option --net for resolve\n"},
     };
     for (const auto& [args, message] : cases) {
         const Result r = runTool(args);

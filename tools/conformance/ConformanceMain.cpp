@@ -1,6 +1,6 @@
 // The conformance runner: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update]
-// [--caching [--provisional]] [--memory] [--suite DIR] [--expected FILE] [--show ID]
-// [--skipped-entities] [--files LIST]. Exits 77 (skipped) when the suites are not there.
+// [--caching [--provisional]] [--memory] [--catalog FILE] [--suite DIR] [--expected FILE]
+// [--show ID] [--skipped-entities] [--files LIST]. Exits 77 (skipped) when the suites are not there.
 #include "SchemaConformance.h"
 #include "SkippedEntityEquivalence.h"
 #include "XmlConformance.h"
@@ -23,7 +23,7 @@ constexpr int SKIPPED = 77;
 int usage()
 {
     std::cerr << "usage: ZOLSAX2Conformance xml|schema|skipped [--secure] [--update] [--caching [--provisional]]\n"
-                 "                   [--memory]\n"
+                 "                   [--memory] [--catalog FILE]\n"
                  "                   [--suite DIR] [--expected FILE] [--show ID] [--skipped-entities] [--files LIST]\n"
                  "  xml, schema      run that suite against its list of known differences\n"
                  "  skipped          parse every XML suite document without and with a skipped-entity\n"
@@ -34,6 +34,7 @@ int usage()
                  "  --memory         schema: validate each instance from its file, from memory and as a\n"
                  "                   stream, and compare answers and records\n"
                  "  --secure         parse and validate with secure processing on\n"
+                 "  --catalog FILE   schema: every validator resolves through the catalog FILE\n"
                  "  --suite DIR      the directory holding xmlconf/ and xsdtests/\n"
                  "  --expected FILE  the committed list of known differences\n"
                  "  --update         rewrite that list from this run instead of checking against it\n"
@@ -84,6 +85,7 @@ int main(int argc, char** argv)
     bool provisional = false;
     bool fromMemory = false;
     bool secure = false;
+    std::string catalog;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--update")
@@ -106,13 +108,15 @@ int main(int argc, char** argv)
             skippedEntities = true;
         else if (arg == "--files" && i + 1 < argc)
             files = argv[++i];
+        else if (arg == "--catalog" && i + 1 < argc)
+            catalog = argv[++i];
         else
             return usage();
     }
     if ((mode != "xml" && mode != "schema" && mode != "skipped") || (caching && mode != "schema") ||
         (provisional && !caching) || (fromMemory && (mode != "schema" || caching)))
         return usage();
-    if (!files.empty() && mode != "skipped")
+    if ((!files.empty() && mode != "skipped") || (!catalog.empty() && mode != "schema"))
         return usage();
     const std::string needed = suite + (mode == "schema" ? "/xsdtests" : "/xmlconf");
     if (files.empty() && !isDirectory(needed)) {
@@ -129,6 +133,9 @@ int main(int argc, char** argv)
         if (mode == "xml")
             return show.empty() ? XmlConformance::run(suite, expected, update, secure, skippedEntities, std::cout)
                                 : XmlConformance::show(suite, show, secure, skippedEntities, std::cout);
+        const ZOLSAX2Catalog catalogFiles(ZOLString(catalog.c_str()), nullptr);
+        if (!catalog.empty())
+            SchemaConformance::setCatalog(&catalogFiles);
         return show.empty() ? SchemaConformance::run(suite, expected, update, caching, provisional, secure, std::cout,
                                                      fromMemory)
                             : SchemaConformance::show(suite, show, secure, std::cout);

@@ -34,6 +34,15 @@
 
 namespace {
 
+// The catalog of --catalog, which every validator resolves through; null: none.
+const ZOLSAX2Catalog* suiteCatalog = nullptr;
+
+void useCatalog(ZOLSAX2Validator& validator)
+{
+    if (suiteCatalog != nullptr)
+        validator.setResolver(&ZOLSAX2Catalog::resolve, const_cast<ZOLSAX2Catalog*>(suiteCatalog));
+}
+
 // Bounds of one test's child process. The largest schema of the suite that Xerces
 // handles normally needs well under 100 MiB.
 constexpr rlim_t MEMORY_LIMIT = rlim_t(1) << 30;
@@ -306,11 +315,13 @@ struct CachedTest {
     ZOLSAX2Validator validator(&log);
     validator.setSchemaCaching(true);
     validator.setSecureProcessing(secure);
+    useCatalog(validator);
     // With provisional, a schema that loads cleanly with full checking serves the pair's
     // tests through a validator that does without it, as zolsax2 validate -j does.
     ZOLSAX2Validator unchecked(&log);
     unchecked.setSchemaCaching(true);
     unchecked.setSecureProcessing(secure);
+    useCatalog(unchecked);
     unchecked.setSchemaFullChecking(false);
     bool sound = false;
     for (std::size_t i = first; i < tests.size(); ++i) {
@@ -501,6 +512,7 @@ int SchemaConformance::run(const std::string& suiteDir, const std::string& expec
         ZOLMemoryLog log;
         ZOLSAX2Validator validator(&log);
         validator.setSecureProcessing(secure);
+        useCatalog(validator);
         for (const SchemaTest& test : tests)
             if (exclusions[test.id].empty())
                 results[test.id] = validateInChild(validator, log, facts.get(test.schemas.front()).targetNamespace,
@@ -555,6 +567,11 @@ int SchemaConformance::run(const std::string& suiteDir, const std::string& expec
     return actual.settle(expectedPath, secure ? std::string(HEADER) + "\n" + SECURE_HEADER : HEADER, update, out);
 }
 
+void SchemaConformance::setCatalog(const ZOLSAX2Catalog* catalog)
+{
+    suiteCatalog = catalog;
+}
+
 int SchemaConformance::show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out)
 {
     for (const SchemaTest& test : SchemaCatalogue::read(suiteDir + "/xsdtests")) {
@@ -564,6 +581,7 @@ int SchemaConformance::show(const std::string& suiteDir, const std::string& id, 
         ZOLMemoryLog log;
         ZOLSAX2Validator validator(&log);
         validator.setSecureProcessing(secure);
+        useCatalog(validator);
         out << test.id << "\ninstance: " << test.instance << "\nschemas:";
         for (const std::string& schema : test.schemas)
             out << ' ' << schema;

@@ -1,6 +1,8 @@
 #ifndef SCHEMACONFORMANCE_H
 #define SCHEMACONFORMANCE_H
 
+#include <ZOLSAX2Catalog.h>
+
 #include <iosfwd>
 #include <string>
 
@@ -24,6 +26,8 @@ public:
     // "memory-differs".
     static int run(const std::string& suiteDir, const std::string& expectedPath, bool update, bool caching,
                    bool provisional, bool secure, std::ostream& out, bool fromMemory = false);
+    // Makes every later validator resolve through catalog (null: none, the default).
+    static void setCatalog(const ZOLSAX2Catalog* catalog);
     // Runs one test and prints its outcome and log.
     static int show(const std::string& suiteDir, const std::string& id, bool secure, std::ostream& out);
 };
