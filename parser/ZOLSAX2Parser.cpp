@@ -238,8 +238,9 @@ void ZOLSAX2Parser::prepareReader()
     // measured reader lives on the amplification guard's memory. Any change takes a new reader.
     const bool reportSkippedEntities = contentHandler->skippedEntityCallback != nullptr;
     const bool measure = x.secureProcessing || x.protection;
-    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
-                              x.skippedEntityReader != reportSkippedEntities || x.resolverInstalled != x.resolver.isSet()))
+    if (reader != nullptr &&
+        (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
+         x.skippedEntityReader != reportSkippedEntities || x.resolverInstalled != x.resolver.isSet()))
         x.owner.discard();
     if (reader != nullptr)
         return;

@@ -1,0 +1,107 @@
+#ifndef ZOLSAX2VALIDATOREXTENSIONS_H
+#define ZOLSAX2VALIDATOREXTENSIONS_H
+
+// The state of the validator's additions, behind its one private pointer: the reader's
+// owner, the record switch, the configured schemas, the modes and the classes of reader/
+// that serve them. Internal to the library; only ZOLSAX2Validator.cpp includes it.
+
+#include "ZOLSAX2Validator.h"
+
+#include "ZOLSAX2AmplificationGuard.h"
+#include "ZOLSAX2BadByteLocator.h"
+#include "ZOLSAX2DocumentElement.h"
+#include "ZOLSAX2EntityGuard.h"
+#include "ZOLSAX2ReaderOwner.h"
+#include "ZOLSAX2RecordSwitch.h"
+#include "ZOLSAX2ResourceResolver.h"
+#include "ZOLSAX2SchemaCache.h"
+#include "ZOLSAX2SchemaCheck.h"
+
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
+    Extensions(ZOLLog* log, xercesc::SAX2XMLReader*& reader)
+        : owner(reader), records(log), entityGuard(&records), cache(records, entityGuard),
+          check(*log, entityGuard, documentElement)
+    {}
+
+    // Hands the reader the configured pairs as its external schema location and the schema
+    // without namespace as its own; null for none.
+    static void setSchemaLocations(xercesc::SAX2XMLReader* reader, const ZOLSAX2SchemaCache::Schemas& schemas)
+    {
+        // The reader copies the values. The UTF-16 forms come from our own exact UTF-8
+        // conversion, so non-ASCII paths and namespaces survive whatever the process locale.
+        const ZOLString pairs = schemas.pairs.text();
+        reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalSchemaLocation,
+                            schemas.pairs.isEmpty() ? nullptr : const_cast<char16_t*>(pairs.wchars()));
+        reader->setProperty(xercesc::XMLUni::fgXercesSchemaExternalNoNameSpaceSchemaLocation,
+                            schemas.noNamespace ? const_cast<char16_t*>(schemas.noNamespaceLocation.wchars())
+                                                : nullptr);
+    }
+
+    // Places encoding errors at their byte once asked to.
+    ZOLSAX2BadByteLocator badByteLocator;
+
+    // The configured schemas in the form the current reader receives them: as given in the
+    // default mode; in secure mode as the guard keeps them, resolved when configured.
+    ZOLSAX2SchemaCache::Schemas schemas() const
+    {
+        ZOLSAX2SchemaCache::Schemas s;
+        s.pairs = secureInstalled ? entityGuard.getTrustedSchemas() : pairs;
+        s.noNamespace = noNamespaceSet;
+        s.noNamespaceLocation = secureInstalled ? entityGuard.getTrustedNoNamespaceLocation() : noNamespaceLocation;
+        return s;
+    }
+
+    // After a change of the configured schemas: the reader gets them now, or at the next
+    // validation when busy, and the cached grammar goes.
+    void schemasChanged(xercesc::SAX2XMLReader* reader)
+    {
+        if (reader != nullptr && !validating)
+            setSchemaLocations(reader, schemas());
+        else
+            locationsPending = true;
+        cache.requestDrop(reader, validating);
+    }
+
+    ZOLSAX2ReaderOwner owner;
+    // Every record of the reader and the guard passes through here.
+    ZOLSAX2RecordSwitch records;
+
+    // The configured locations as given, for the default mode. The guard keeps the pairs and
+    // the locations a secure reader receives. A rebuilt reader gets them back.
+    ZOLSAX2SchemaPairs pairs;
+    bool noNamespaceSet = false;
+    ZOLString noNamespaceLocation;
+
+    bool strict = false;
+    bool followHints = false;
+    // Full schema constraint checking; off only on request.
+    bool fullChecking = true;
+
+    // Secure processing as asked for, and as built into the current reader.
+    bool secureProcessing = false;
+    bool secureInstalled = false;
+    // Amplification protection as asked for; the current reader is measured.
+    bool protection = false;
+    bool measuredInstalled = false;
+    ZOLSAX2EntityGuard entityGuard;
+    // The memory of a secure reader, which measures what it expands.
+    ZOLSAX2AmplificationGuard amplificationGuard;
+    // The application's resolver, and whether the current reader asks it.
+    ZOLSAX2ResourceResolver resolver;
+    bool resolverInstalled = false;
+
+    // Installed as the reader's content handler while strict validation is on.
+    ZOLSAX2DocumentElement documentElement;
+    ZOLSAX2SchemaCache cache;
+    ZOLSAX2SchemaCheck check;
+
+    // Set while validate() runs: the log may call back into the validator meanwhile.
+    bool validating = false;
+    // Schema locations given while the reader was busy; handed to it at the next validation.
+    bool locationsPending = false;
+};
+
+#endif
