@@ -1,5 +1,7 @@
 #include "InputList.h"
 
+#include "SystemError.h"
+
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -10,19 +12,9 @@ namespace zolsax2 {
 
 namespace {
 
-// The system's text for an errno value; strerror_r, as strerror is not thread-safe.
-[[maybe_unused]] std::string describe(int result, const char* buffer)
-{
-    return result == 0 ? buffer : "unknown error";
-}
-[[maybe_unused]] std::string describe(const char* text, const char*)
-{
-    return text;
-}
 std::string reason(int error)
 {
-    char buffer[256] = "";
-    return describe(strerror_r(error, buffer, sizeof buffer), buffer);
+    return SystemError::reason(error);
 }
 
 const std::size_t CHUNK = 65536;
