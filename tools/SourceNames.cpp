@@ -1,5 +1,8 @@
 #include "SourceNames.h"
 
+#include <ZOLSAX2Catalog.h>
+#include <ZOLString.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -7,40 +10,12 @@ namespace zolsax2 {
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The local path of a file: URL ("file:///a%20b" is "/a b"), or empty for anything else.
 std::string pathOfFileUrl(const std::string& url)
 {
-    const std::string scheme = "file://";
-    if (url.compare(0, scheme.size(), scheme) != 0)
+    if (url.compare(0, 5, "file:") != 0)
         return std::string();
-    std::size_t start = scheme.size();
-    if (url.compare(start, 9, "localhost") == 0)
-        start += 9;
-    if (start >= url.size() || url[start] != '/')
-        return std::string();
-    std::string path;
-    for (std::size_t i = start; i < url.size(); ++i) {
-        const int high = url[i] == '%' && i + 2 < url.size() ? hexValue(url[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(url[i + 2]) : -1;
-        if (low >= 0) {
-            path += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            path += url[i];
-        }
-    }
-    return path;
+    return ZOLSAX2Catalog::localPath(ZOLString(url.c_str())).chars();
 }
 
 // path relative to the current directory, or path itself when the two share no folder but
