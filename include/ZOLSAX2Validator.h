@@ -183,6 +183,21 @@ public:
     // quickly while external resources and any number of expansions stay allowed. Secure
     // processing includes it. Takes effect at the next validation.
     void setAmplificationProtection(bool on);
+    // DTD validation (off by default). When on, true means the document was also checked
+    // against a DTD: against its DOCTYPE's (the internal subset and the external DTD) when
+    // dtdLocation is empty, else against the DTD at dtdLocation (a path, taken from the
+    // current directory now, or a URL, UTF-8), whatever the DOCTYPE names, as the external
+    // DTD of the document's DOCTYPE. The answer is false, with a SAX_PARSE_ERROR record at
+    // 0:0, when the document has no DOCTYPE (or, with a DTD named, no external DTD in its
+    // DOCTYPE to stand in for), and with the reader's records when the DTD cannot be read.
+    // With a schema configured as well, true means valid against the schemas and the DTD:
+    // the document is read twice, first as without this setting, then against the DTD alone
+    // (the reader would check only the schema), unless the first pass found it not
+    // well-formed; a document of validateStream, which cannot be read twice, is then refused
+    // with a record. With no schema, strict validation asks for nothing more than a DTD.
+    // Secure processing refuses the external DTD unless the resolver maps it to a local
+    // file; a DTD named here is the caller's, and trusted.
+    void setDtdValidation(bool on, const ZOLString& dtdLocation = ZOLString());
     // Asks resolver (null: nobody, the default), with context, for every resource of later
     // validations before the reader opens it: the external DTD and external entities (as
     // external identifiers), and as URIs the configured schemas, the schema documents they
@@ -204,6 +219,9 @@ private:
     ZOLSAX2PARSER_LOCAL void prepareReader();
     // validate(), validateMemory() and validateStream() of the document from source.
     ZOLSAX2PARSER_LOCAL bool validateSource(const ZOLSAX2DocumentSource& source);
+    // One parse of source, against the DTD alone when dtdPass is set; false when the reader
+    // failed (logged), else the error handler tells.
+    ZOLSAX2PARSER_LOCAL bool parsePass(const ZOLSAX2DocumentSource& source, bool dtdPass);
     // After a parse of the document at path: the strict and secure answers' own checks;
     // false when they fail.
     ZOLSAX2PARSER_LOCAL bool checkConfiguredSchemas(const ZOLString& path);

@@ -55,6 +55,7 @@ void ZOLSAX2ErrorHandler::fatalError(const xercesc::SAXParseException& exc)
 {
     if (badByteLocator != nullptr && badByteLocator->relocate(exc, *log)) {
         errorSeen = true;
+        fatalSeen = true;
         return;
     }
     const ZOLString line = longToString(static_cast<long>(exc.getLineNumber()));
@@ -66,9 +67,11 @@ void ZOLSAX2ErrorHandler::fatalError(const xercesc::SAXParseException& exc)
         ZSAX::SAX_PARSE_ERROR.logAt(*log, locationOf(exc, ZOLLogEvent::LEVEL_FATAL, names), line, column,
                                     ZOLString(exc.getMessage()));
     errorSeen = true;
+    fatalSeen = true;
 }
 
 void ZOLSAX2ErrorHandler::resetErrors()
 {
     errorSeen = false;
+    fatalSeen = false;
 }

@@ -26,7 +26,7 @@ public:
     void error(const xercesc::SAXParseException& exc) override;
     // Logs XML_UTF_DATAFORMAT_ERROR at 1:1, SAX_PARSE_ERROR elsewhere; sets errorSeen.
     void fatalError(const xercesc::SAXParseException& exc) override;
-    // Clears errorSeen only; the reader calls it as each document begins.
+    // Clears errorSeen and fatalSeen only; the reader calls it as each document begins.
     void resetErrors() override;
 
     // True once an error or fatal error was reported since the flag was last cleared.
@@ -44,6 +44,8 @@ private:
 
     bool errorSeen;
     bool warningSeen;
+    // Set with errorSeen by a fatal error: the document is not well-formed, or was not read.
+    bool fatalSeen = false;
     ZOLLog* log;
     // An addition, set by the parser: places encoding errors at their byte when not null.
     const ZOLSAX2BadByteLocator* badByteLocator = nullptr;

@@ -27,6 +27,8 @@ public:
 
     // True for a file, which the reader may open from its path itself.
     bool isFile() const noexcept { return kind == Kind::FILE; }
+    // True unless the document comes from a read function, which gives its bytes once.
+    bool canReopen() const noexcept { return kind != Kind::STREAM; }
     // The file's path as given, or the system identifier as given.
     const ZOLString& getPath() const noexcept { return path; }
     // A fresh source for one parse.

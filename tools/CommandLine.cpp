@@ -28,6 +28,8 @@ const std::vector<Option> options = {
     {"--canonical", "", 0, {"events"}},
     {"--schema", "", 2, {"validate"}},
     {"--follow-hints", "", 0, {"validate"}},
+    {"--dtd", "", 0, {"validate"}},
+    {"--dtd-file", "", 1, {"validate"}},
     {"--secure", "", 0, fileCommands},
     {"--huge", "", 0, fileCommands},
     {"--files-from", "", 1, fileCommands},
@@ -212,6 +214,13 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             line.quiet = true;
         } else if (name == "--follow-hints") {
             line.followHints = true;
+        } else if (name == "--dtd") {
+            line.dtd = true;
+        } else if (name == "--dtd-file") {
+            if (value.empty())
+                throw UsageError(spelled + " needs a file name");
+            line.dtd = true;
+            line.dtdFile = value;
         } else if (name == "--allow-empty") {
             line.allowEmpty = true;
         } else if (name == "--no-namespaces") {
@@ -262,8 +271,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
     const bool needsFile = line.command == "check" || line.command == "validate" || line.command == "count";
     if (needsFile && line.inputs.empty() && line.filesFrom.empty())
         throw UsageError(line.command + " needs at least one FILE or --files-from");
-    if (line.command == "validate" && line.schemas.empty())
-        throw UsageError("validate needs --schema NAMESPACE LOCATION");
+    if (line.command == "validate" && line.schemas.empty() && !line.dtd)
+        throw UsageError("validate needs --schema NAMESPACE LOCATION, --dtd or --dtd-file DTD");
     if (line.command == "resolve" && line.inputs.empty())
         throw UsageError("resolve needs at least one ID");
     if (line.noCatalogs && !line.catalogs.empty())

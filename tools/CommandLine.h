@@ -62,6 +62,9 @@ public:
     bool namespaces = true;
     // validate --follow-hints: also follow the documents' own schema hints.
     bool followHints = false;
+    // validate: against each document's DTD (--dtd), or the one of --dtd-file.
+    bool dtd = false;
+    std::string dtdFile;
     // --catalog FILE, in the order given; --no-catalogs: no catalog at all. Neither: the
     // catalogs of XML_CATALOG_FILES, else /etc/xml/catalog.
     std::vector<std::string> catalogs;

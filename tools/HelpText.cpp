@@ -39,10 +39,11 @@ when there are several files or a --files-from list.
      R"(  zolsax2 check *.xml
   find . -name '*.xml' -print0 | zolsax2 check -q -0 --files-from -
 )"},
-    {"validate", "validate --schema NAMESPACE LOCATION FILE|-...",
+    {"validate", "validate --schema NAMESPACE LOCATION|--dtd FILE|-...",
      "validate each input against the XML Schema at\n                        LOCATION for the target namespace "
      "NAMESPACE, and only\n                        against it",
-     R"(Validates each input against the schemas named by --schema: each file's
+     R"(Validates each input against the schemas named by --schema, its DTD with
+--dtd, or both (valid means valid against all of them): each file's
 problems, then one verdict line, "FILE validates" or "FILE fails to
 validate", on standard output; a count at the end when there are several
 files or a --files-from list. Standard input is validated as it arrives,
@@ -51,6 +52,7 @@ never copied.
      R"(  zolsax2 validate --schema urn:example:purchase-order po.xsd order.xml
   zolsax2 validate --schema '' note.xsd note.xml
   zolsax2 validate -q -j 4 --schema urn:x x.xsd --files-from list.txt
+  zolsax2 validate --dtd --secure article.xml
 )"},
     {"count", "count FILE|-...",
      "count elements, attributes, bytes of character data\n"
@@ -165,6 +167,15 @@ const std::vector<OptionHelp> optionHelp = {
      R"(  --follow-hints        also load the schemas that documents name in their
                         xsi:schemaLocation hints, for the namespaces the
                         named schemas do not cover
+)"},
+    {"--dtd", "validate",
+     R"(  --dtd                 also validate each input against the DTD of its
+                        DOCTYPE (found through the catalogs); an input
+                        without a DOCTYPE fails
+)"},
+    {"--dtd-file", "validate",
+     R"(  --dtd-file DTD        validate each input against the DTD file DTD
+                        instead, whatever its DOCTYPE names (implies --dtd)
 )"},
     {"--catalog", "Catalogs and the network",
      R"(  --catalog FILE        use the OASIS XML catalog FILE (a path or a file:

@@ -47,6 +47,7 @@ struct Worker {
         validator.setStrictValidation(true, line.followHints);
         validator.setSchemaCaching(true);
         validator.setEncodingErrorLocation(true);
+        validator.setDtdValidation(line.dtd, line.dtdFile.c_str());
         for (const auto& schema : schemas) {
             if (schema->targetNamespace().empty())
                 validator.addNoNamespaceSchemaLocation(schema->location().c_str());
@@ -161,7 +162,7 @@ int ValidateCommand::run()
     const std::size_t jobs = schemasServe ? workerCount(inputs) : 1;
     // A document's own hints may bring in schemas of their own, which only the check finds
     // sound or not: then every worker checks everything.
-    const bool gated = jobs > 1 && !line.followHints;
+    const bool gated = jobs > 1 && !line.followHints && !schemas.empty();
     // Room for the inputs the provisional workers validate while the gate loads.
     OrderedRunner runner(jobs, gated ? 256 * jobs : 0);
     std::vector<std::unique_ptr<Worker>> workers;

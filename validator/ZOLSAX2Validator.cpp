@@ -129,17 +129,48 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         return false;
     }
     const ZOLSAX2FlagScope scope(x.validating);
+    const ZOLString& path = source.getPath();
+    // With schemas, the reader checks only them: the DTD takes a pass of its own.
+    const bool dtdOnly = x.dtd.isOn() && !x.hasSchemas();
+    if (!parsePass(source, dtdOnly))
+        return false;
+    if (!dtdOnly && !errorHandler->errorSeen && !checkConfiguredSchemas(path))
+        errorHandler->errorSeen = true;
+    if (x.dtd.isOn() && !dtdOnly && !errorHandler->fatalSeen) {
+        const bool schemaValid = !errorHandler->errorSeen;
+        if (!source.canReopen()) {
+            x.dtd.logNoPass(*log, path);
+            return false;
+        }
+        if (!parsePass(source, true))
+            return false;
+        errorHandler->errorSeen = errorHandler->errorSeen || !schemaValid;
+    }
+    if (x.dtd.isOn() && !errorHandler->fatalSeen && !x.dtd.hasGrammar()) {
+        x.dtd.logNoGrammar(*log, path);
+        errorHandler->errorSeen = true;
+    }
+    if (reader != nullptr && x.cache.hasOutgrown(reader))
+        x.owner.discard();
+    return !errorHandler->errorSeen;
+}
+
+bool ZOLSAX2Validator::parsePass(const ZOLSAX2DocumentSource& source, bool dtdPass)
+{
+    Extensions& x = *extensions;
     x.records.clearThrown();
     ZOLSAX2AmplificationGuard& amplification = x.amplificationGuard;
     const ZOLString& path = source.getPath();
     bool measured = false;
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
         prepareReader();
-        if (x.cache.isOn())
+        if (x.cache.isOn() && !dtdPass)
             x.cache.prepare(reader, errorHandler, path, x.schemas());
         x.entityGuard.reset();
         x.resolver.reset();
         x.documentElement.reset();
+        if (dtdPass)
+            x.dtd.beginPass(reader);
         measured = x.measuredInstalled;
         if (measured)
             amplification.parse(reader, *source.open());
@@ -148,6 +179,8 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         else
             reader->parse(*source.open());
     });
+    if (dtdPass)
+        x.dtd.endPass(reader);
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY && !x.records.hasThrown()) {
         if (measured && amplification.isRefused())
             amplification.logRefusal(*log);
@@ -170,11 +203,12 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
     }
     if (x.entityGuard.getRefusals() > 0 || x.resolver.getRefusals() > 0)
         errorHandler->errorSeen = true;
-    if (!errorHandler->errorSeen && !checkConfiguredSchemas(path))
-        errorHandler->errorSeen = true;
-    if (x.cache.hasOutgrown(reader))
-        x.owner.discard();
-    return !errorHandler->errorSeen;
+    return true;
+}
+
+void ZOLSAX2Validator::setDtdValidation(bool on, const ZOLString& dtdLocation)
+{
+    extensions->dtd.set(on, dtdLocation);
 }
 
 void ZOLSAX2Validator::setSecureProcessing(bool on)

@@ -10,6 +10,7 @@
 #include "ZOLSAX2AmplificationGuard.h"
 #include "ZOLSAX2BadByteLocator.h"
 #include "ZOLSAX2DocumentElement.h"
+#include "ZOLSAX2DtdCheck.h"
 #include "ZOLSAX2EntityGuard.h"
 #include "ZOLSAX2ReaderOwner.h"
 #include "ZOLSAX2RecordSwitch.h"
@@ -65,6 +66,9 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
         cache.requestDrop(reader, validating);
     }
 
+    // True when a schema is configured.
+    bool hasSchemas() const noexcept { return !pairs.isEmpty() || noNamespaceSet; }
+
     ZOLSAX2ReaderOwner owner;
     // Every record of the reader and the guard passes through here.
     ZOLSAX2RecordSwitch records;
@@ -97,6 +101,8 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     ZOLSAX2DocumentElement documentElement;
     ZOLSAX2SchemaCache cache;
     ZOLSAX2SchemaCheck check;
+    // DTD validation, when asked for.
+    ZOLSAX2DtdCheck dtd;
 
     // Set while validate() runs: the log may call back into the validator meanwhile.
     bool validating = false;

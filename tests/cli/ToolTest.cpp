@@ -112,7 +112,7 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndAHint)
         {{"messages", "--secure"}, "unknown option --secure for messages"},
         {{"messages", "1", "2"}, "messages takes at most one ID"},
         {{"events", "--positions", "--canonical"}, "--positions and --canonical exclude each other"},
-        {{"validate", "a.xml"}, "validate needs --schema NAMESPACE LOCATION"},
+        {{"validate", "a.xml"}, "validate needs --schema NAMESPACE LOCATION, --dtd or --dtd-file DTD"},
         {{"validate", "--schema", "n"}, "--schema needs a namespace and a location"},
         {{"validate", "--schema", "n", "-", "a.xml"}, "--schema cannot read the schema from standard input"},
         {{"validate", "--schema", "n", "", "a.xml"}, "--schema needs a location"},

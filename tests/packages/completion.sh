@@ -42,6 +42,7 @@ zolsax2 check |a.xml b.xsd
 zolsax2 check -- -|
 zolsax2 count --jobs |
 zolsax2 validate --sch|--schema
+zolsax2 validate --dt|--dtd --dtd-file
 zolsax2 validate --schema |
 zolsax2 validate --schema urn:x |a.xml b.xsd
 zolsax2 validate --schema urn:x b.xsd a|a.xml
