@@ -100,6 +100,7 @@ void ZOLSAX2AmplificationGuard::parse(xercesc::SAX2XMLReader* reader, const xerc
     budget.start();
     refused = false;
     entityFreed = false;
+    expansions = 0;
     locator = nullptr;
     readerManager = nullptr;
     CountingSource counting(source, budget);
@@ -113,7 +114,15 @@ void ZOLSAX2AmplificationGuard::parse(xercesc::SAX2XMLReader* reader, const xerc
     readerManager = nullptr;
 }
 
-void ZOLSAX2AmplificationGuard::refuse() noexcept
+void ZOLSAX2AmplificationGuard::setInternalSubsetExpansionLimit(unsigned long limit)
+{
+    expansionLimit = limit;
+    // The reader's own text for its count.
+    expansionText = "parser has encountered more than '" + longToString(static_cast<long>(limit)) +
+                    "' entity expansions in the document; this is the limit imposed by the application";
+}
+
+void ZOLSAX2AmplificationGuard::refuse(const char* why) noexcept
 {
     if (refused)
         return;
@@ -134,7 +143,7 @@ void ZOLSAX2AmplificationGuard::refuse() noexcept
     }
     refusedText = ZOLString();
     try {
-        refusedText = budget.describe();
+        refusedText = why != nullptr ? ZOLString(why) : budget.describe();
     } catch (...) {
         // Written when logged.
     }
@@ -178,6 +187,10 @@ void ZOLSAX2AmplificationGuard::deallocate(void* p)
             // that reader is still its current one: this is when the entity's text was produced.
             if (entity != nullptr && !entity->isExternal())
                 budget.addOutput(entity->getValueLen());
+            // Refused at the next block the reader asks for.
+            if (entity != nullptr && expansionLimit > 0 && entity->getDeclaredInIntSubset() &&
+                ++expansions > expansionLimit)
+                refuse(expansionText.chars());
         }
     }
     xercesc::XMLPlatformUtils::fgMemoryManager->deallocate(p);

@@ -51,6 +51,11 @@ public:
     }
     // Changes the cap for parses started later; ULLONG_MAX for none.
     void setCap(unsigned long long characters) noexcept { budget.setCap(characters); }
+    // Counts the expansions of entities declared in the document's internal subset and
+    // refuses the document past limit of them, with the reader's own text for its count of
+    // every expansion; 0, the default, counts nothing. For a reader whose own count is off
+    // because its external DTD is trusted: those entities are not counted.
+    void setInternalSubsetExpansionLimit(unsigned long limit);
 
     // Attaches the guard to reader, which must have been created with the guard as its
     // memory manager and must not be parsing.
@@ -115,8 +120,8 @@ private:
     // Thrown from a document event to stop the parse; caught by parse().
     struct Refusal {};
 
-    // Notes the refusal and where the reader is.
-    void refuse() noexcept;
+    // Notes the refusal and where the reader is; why replaces the budget's account.
+    void refuse(const char* why = nullptr) noexcept;
 
     ZOLSAX2AmplificationBudget budget;
     Relay relay;
@@ -127,6 +132,9 @@ private:
     const xercesc::ReaderMgr* readerManager;
     bool entityFreed;
     bool refused;
+    unsigned long expansionLimit = 0;
+    unsigned long expansions = 0;
+    ZOLString expansionText;
     ZOLString refusedSystemId;
     long refusedLine;
     long refusedColumn;

@@ -78,6 +78,11 @@ void ZOLSAX2EntityGuard::install(xercesc::SAX2XMLReader* reader)
     reader->setProperty(xercesc::XMLUni::fgXercesSecurityManager, securityManager.get());
 }
 
+void ZOLSAX2EntityGuard::setReaderCount(bool on)
+{
+    securityManager->setEntityExpansionLimit(on ? EXPANSION_LIMIT : ~static_cast<XMLSize_t>(0));
+}
+
 void ZOLSAX2EntityGuard::setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location)
 {
     trusted.set(targetNamespace, location);

@@ -45,6 +45,10 @@ public:
     // Installs the guard in reader, which must be the library's own SAX2 reader
     // implementation and must not be parsing.
     void install(xercesc::SAX2XMLReader* reader);
+    // Whether the reader's own count of expansions applies (the default); off when a trusted
+    // external DTD's entities are not to be counted and the amplification guard counts those
+    // of the internal subset instead.
+    void setReaderCount(bool on);
     // A schema that may be opened: one of the validator's configured pairs, replacing the
     // one for the same namespace.
     void setTrustedSchema(const ZOLString& targetNamespace, const ZOLString& location);
