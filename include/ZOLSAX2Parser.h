@@ -156,15 +156,28 @@ public:
     // includes it. Takes effect at the next parse.
     void setAmplificationProtection(bool on);
     // Asks resolver (null: nobody, the default), with context, for every external entity of
-    // later parses, general or parameter, before the reader opens it (the external DTD is
-    // never read, so never asked for). An answer is read instead of the resource as named (a location, or
-    // content the parser copies); a declined request is opened as without a resolver; an
-    // answer with neither location nor content refuses the resource, and the parse fails.
-    // Records in a resource read from elsewhere name it as written, with " (read from X)".
-    // A catalog is such a resolver: setResolver(&ZOLSAX2Catalog::resolve, &catalog). In
-    // secure mode, an answer that is a local file or content is trusted and read; every
-    // other resource stays refused. See docs/catalogs.md.
+    // later parses, general or parameter, before the reader opens it (the external DTD only
+    // with setLoadExternalDtd, which alone reads it). An answer is read instead of the
+    // resource as named (a location, or content the parser copies); a declined request is
+    // opened as without a resolver; an answer with neither location nor content refuses the
+    // resource, and the parse fails. Records in a resource read from elsewhere name it as
+    // written, with " (read from X)". A catalog is such a resolver:
+    // setResolver(&ZOLSAX2Catalog::resolve, &catalog). In secure mode, an answer that is a
+    // local file or content is trusted and read; every other resource stays refused. See
+    // docs/catalogs.md.
     void setResolver(ZOLSAX2Resolver resolver, void* context);
+    // Reads the external DTD that later documents name in their DOCTYPE (off by default: this
+    // parser reads only the internal subset), through the resolver when one is set. The
+    // callbacks then see what XML 1.0 asks of a processor that reads every declaration: the
+    // values of the entities the DTD declares (no skipped entity for them), attributes the
+    // DTD gives a default added to the elements that omit them, and the values of attributes
+    // of a tokenised type (ID, IDREF(S), ENTITY/ENTITIES, NMTOKEN(S), NOTATION, enumerations)
+    // normalised: leading and trailing spaces dropped and inner runs of spaces made one.
+    // Nothing is validated. (xmllint --loaddtd expands the entities but adds the defaults only
+    // with --dtdattr.) A DTD that cannot be read fails the parse. In secure mode the DTD is
+    // read only when the resolver maps it to a local file or content, and the entities it
+    // declares do not count towards the 1,000 expansions; those of the internal subset do.
+    void setLoadExternalDtd(bool on);
 
 private:
     // State of the additions; defined with the parser's code.

@@ -44,6 +44,9 @@ struct ZOLSAX2Parser::Extensions {
     // The application's resolver, and whether the current reader asks it.
     ZOLSAX2ResourceResolver resolver;
     bool resolverInstalled = false;
+    // The external DTD as asked for, and as set in the current reader.
+    bool loadExternalDtd = false;
+    bool loadExternalDtdInstalled = false;
 };
 
 ZOLSAX2Parser::ZOLSAX2Parser(void* userData, ZOLLog* log, StartElementCallback startElementCallback,
@@ -137,6 +140,11 @@ ZOLString ZOLSAX2Parser::getPosition() const
     const ZOLString line = longToString(static_cast<long>(locator->getLineNumber()));
     const ZOLString column = longToString(static_cast<long>(locator->getColumnNumber()));
     return line + ":" + column;
+}
+
+void ZOLSAX2Parser::setLoadExternalDtd(bool on)
+{
+    extensions->loadExternalDtd = on;
 }
 
 void ZOLSAX2Parser::setSecureProcessing(bool on)
@@ -240,7 +248,8 @@ void ZOLSAX2Parser::prepareReader()
     const bool measure = x.secureProcessing || x.protection;
     if (reader != nullptr &&
         (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
-         x.skippedEntityReader != reportSkippedEntities || x.resolverInstalled != x.resolver.isSet()))
+         x.skippedEntityReader != reportSkippedEntities || x.resolverInstalled != x.resolver.isSet() ||
+         x.loadExternalDtdInstalled != x.loadExternalDtd))
         x.owner.discard();
     if (reader != nullptr)
         return;
@@ -249,6 +258,13 @@ void ZOLSAX2Parser::prepareReader()
             reportSkippedEntities, measure ? &x.amplificationGuard : xercesc::XMLPlatformUtils::fgMemoryManager);
         reader->setContentHandler(contentHandler);
         reader->setErrorHandler(errorHandler);
+        if (x.loadExternalDtd)
+            ZOLSAX2ReaderOwner::readExternalDtd(reader);
+        // With a resolver, entities of a trusted external DTD do not count; those of the
+        // internal subset still do.
+        const bool trusting = x.secureProcessing && x.resolver.isSet() && x.loadExternalDtd;
+        x.entityGuard.setReaderCount(!trusting);
+        x.amplificationGuard.setInternalSubsetExpansionLimit(trusting ? ZOLSAX2EntityGuard::EXPANSION_LIMIT : 0);
         if (x.secureProcessing)
             x.entityGuard.install(reader);
         if (measure) {
@@ -262,6 +278,7 @@ void ZOLSAX2Parser::prepareReader()
         x.measuredInstalled = measure;
         x.skippedEntityReader = reportSkippedEntities;
         x.resolverInstalled = x.resolver.isSet();
+        x.loadExternalDtdInstalled = x.loadExternalDtd;
     });
     if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY)
         ZSAX::XERCES_OUT_OF_MEMORY.throwException();

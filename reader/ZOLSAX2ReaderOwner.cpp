@@ -29,6 +29,13 @@ xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createParserReader(bool reportSkippe
     return reader;
 }
 
+void ZOLSAX2ReaderOwner::readExternalDtd(xercesc::SAX2XMLReader* reader)
+{
+    reader->setFeature(xercesc::XMLUni::fgXercesLoadExternalDTD, true);
+    if (auto* skipped = dynamic_cast<ZOLSAX2SkippedEntityReader*>(reader))
+        skipped->setReadExternalSubset(true);
+}
+
 xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createValidatorReader(xercesc::MemoryManager* memory)
 {
     xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, nullptr);

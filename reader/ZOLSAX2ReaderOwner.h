@@ -49,6 +49,8 @@ public:
     // skipped entities differs only in validating documents with a DTD, which it needs to
     // hear of them and which changes nothing else the caller sees.
     static xercesc::SAX2XMLReader* createParserReader(bool reportSkippedEntities, xercesc::MemoryManager* memory);
+    // Makes a parser's reader (not parsing) read the external DTD its documents name.
+    static void readExternalDtd(xercesc::SAX2XMLReader* reader);
     // A reader with the validator's fixed configuration on memory.
     static xercesc::SAX2XMLReader* createValidatorReader(xercesc::MemoryManager* memory);
     // The reader's own words for a parse started while one runs.

@@ -22,6 +22,8 @@ ZOLSAX2SkippedEntityReader::SubsetResolver::resolveEntity(xercesc::XMLResourceId
         xercesc::XMLString::equals(resourceIdentifier->getPublicId(), publicId.getRawBuffer())) {
         expected = false;
         entities = dynamic_cast<const xercesc::ReaderMgr*>(resourceIdentifier->getLocator());
+        if (read)
+            return next == nullptr ? nullptr : next->resolveEntity(resourceIdentifier);
         static const XMLByte nothing[1] = {0};
         auto* empty = new xercesc::MemBufInputSource(nothing, 0, resourceIdentifier->getSystemId(), false);
         empty->setCopyBufToStream(false);

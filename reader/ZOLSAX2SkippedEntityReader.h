@@ -51,6 +51,8 @@ public:
     void setLexicalHandler(xercesc::LexicalHandler* const handler) override;
     void setDeclarationHandler(xercesc::DeclHandler* const handler) override;
 
+    // Reads the external subset the DOCTYPE names (off by default: an empty one stands in).
+    void setReadExternalSubset(bool on) noexcept { subset.read = on; }
     // Forgets the last document's DOCTYPE.
     void resetDocument() override;
     // Notes the external subset the DOCTYPE names.
@@ -79,6 +81,8 @@ private:
         bool expected;
         // The scanner's entity stack, known once the external subset is requested.
         const xercesc::ReaderMgr* entities;
+        // The external subset is read as named rather than left empty.
+        bool read = false;
     };
 
     // Stands in for a missing DTD handler: the scanner sends its DTD events to the reader

@@ -29,6 +29,7 @@ const std::vector<Option> options = {
     {"--schema", "", 2, {"validate"}},
     {"--follow-hints", "", 0, {"validate"}},
     {"--dtd", "", 0, {"validate"}},
+    {"--load-dtd", "", 0, {"events", "check", "count"}},
     {"--dtd-file", "", 1, {"validate"}},
     {"--secure", "", 0, fileCommands},
     {"--huge", "", 0, fileCommands},
@@ -214,6 +215,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             line.quiet = true;
         } else if (name == "--follow-hints") {
             line.followHints = true;
+        } else if (name == "--load-dtd") {
+            line.loadDtd = true;
         } else if (name == "--dtd") {
             line.dtd = true;
         } else if (name == "--dtd-file") {

@@ -65,6 +65,8 @@ public:
     // validate: against each document's DTD (--dtd), or the one of --dtd-file.
     bool dtd = false;
     std::string dtdFile;
+    // events, check, count: read the external DTD each input names.
+    bool loadDtd = false;
     // --catalog FILE, in the order given; --no-catalogs: no catalog at all. Neither: the
     // catalogs of XML_CATALOG_FILES, else /etc/xml/catalog.
     std::vector<std::string> catalogs;

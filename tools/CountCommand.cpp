@@ -37,6 +37,7 @@ struct Worker {
         hook.install(parser);
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
+        parser.setLoadExternalDtd(line.loadDtd);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }

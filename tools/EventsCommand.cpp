@@ -91,6 +91,7 @@ int EventsCommand::run()
         hook.install(parser);
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
+        parser.setLoadExternalDtd(line.loadDtd);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(Sink::skippedEntity);
         const bool ok = input.parse(parser, log, in);

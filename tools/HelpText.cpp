@@ -138,6 +138,11 @@ const std::vector<OptionHelp> optionHelp = {
                         SARIF 2.1.0 log; junit: JUnit XML, a test case a file
                         (count: text or json)
 )"},
+    {"--load-dtd", "Inputs (events, check, count)",
+     R"(  --load-dtd            events, check and count: read the external DTD each
+                        input names (through the catalogs): its entities are
+                        expanded, its default attributes added
+)"},
     {"--no-namespaces", "Inputs (events, check, validate, count)",
      R"(  --no-namespaces       check and count: do not check the Namespaces in XML
                         constraints (undeclared prefixes, attributes with one

@@ -37,7 +37,7 @@ zolsax2 va|validate
 zolsax2 -j 2 c|check count
 zolsax2 --files-from a.xml co|count
 zolsax2 check --qu|--quiet
-zolsax2 check -|--allow-empty --catalog --files-from --format --help --huge --jobs --net --no-catalogs --no-namespaces --null --quiet --secure --version -0 -h -j -q
+zolsax2 check -|--allow-empty --catalog --files-from --format --help --huge --jobs --load-dtd --net --no-catalogs --no-namespaces --null --quiet --secure --version -0 -h -j -q
 zolsax2 check |a.xml b.xsd
 zolsax2 check -- -|
 zolsax2 count --jobs |
