@@ -1,5 +1,6 @@
 #include "ZOLSAX2DtdCheck.h"
 
+#include "ZOLSAX2DocumentSource.h"
 #include "ZOLSAX2Locations.h"
 
 #include <ZOLLogEvent.h>
@@ -9,9 +10,14 @@
 #include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/URLInputSource.hpp>
 #include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
+#include <xercesc/sax/InputSource.hpp>
+#include <xercesc/util/BinInputStream.hpp>
 #include <xercesc/util/XMLResourceIdentifier.hpp>
 #include <xercesc/util/XMLURL.hpp>
 #include <xercesc/util/XMLUni.hpp>
+
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -33,8 +39,15 @@ void ZOLSAX2DtdCheck::set(bool enable, const ZOLString& dtdLocation)
         location = dtdLocation;
 }
 
-void ZOLSAX2DtdCheck::beginPass(xercesc::SAX2XMLReader* reader)
+void ZOLSAX2DtdCheck::beginPass(xercesc::SAX2XMLReader* reader, bool cache)
 {
+    usedCached = reader->getFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse);
+    reader->setFeature(xercesc::XMLUni::fgXercesCacheGrammarFromParse, cache);
+    reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, cache);
+    // A pass with schemas, which uses their cached grammar, leaves a kept DTD to a document
+    // with an internal subset rather than fail it.
+    if (cache)
+        reader->setFeature(xercesc::XMLUni::fgXercesIgnoreCachedDTD, true);
     doctype = false;
     replaced = false;
     publicId = ZOLString();
@@ -53,11 +66,59 @@ void ZOLSAX2DtdCheck::endPass(xercesc::SAX2XMLReader* reader)
     if (reader == nullptr)
         return;
     reader->setFeature(xercesc::XMLUni::fgXercesSchema, true);
+    reader->setFeature(xercesc::XMLUni::fgXercesCacheGrammarFromParse, false);
+    reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, usedCached);
     reader->setLexicalHandler(nullptr);
     auto* impl = dynamic_cast<xercesc::SAX2XMLReaderImpl*>(reader);
     if (!location.isEmpty() && impl != nullptr)
         impl->setXMLEntityResolver(previous);
     previous = nullptr;
+}
+
+bool ZOLSAX2DtdCheck::mayHaveInternalSubset(const ZOLSAX2DocumentSource& source)
+{
+    if (!source.canReopen())
+        return true;
+    std::string head;
+    try {
+        const std::unique_ptr<xercesc::InputSource> input = source.open();
+        const std::unique_ptr<xercesc::BinInputStream> stream(input->makeStream());
+        if (stream == nullptr)
+            return true;
+        XMLByte buffer[4096];
+        XMLSize_t read = 0;
+        while (head.size() < 65536 && (read = stream->readBytes(buffer, sizeof buffer)) > 0)
+            head.append(reinterpret_cast<const char*>(buffer), read);
+    } catch (...) {
+        return true;
+    }
+    return ZOLSAX2DtdCheck::internalSubsetIn(head);
+}
+
+bool ZOLSAX2DtdCheck::internalSubsetIn(const std::string& head)
+{
+    // UTF-16 and other encodings where markup is not ASCII bytes: not known.
+    if (head.size() >= 2 && (head[0] == '\0' || head[1] == '\0' || static_cast<unsigned char>(head[0]) >= 0xFE))
+        return true;
+    const std::size_t doctype = head.find("<!DOCTYPE");
+    const std::size_t element = head.find_first_of('<', 0);
+    if (doctype == std::string::npos)
+        return element == std::string::npos || head.size() >= 65536;
+    // Past the name and any quoted identifiers, the subset opens with '[' or the DOCTYPE ends.
+    char quote = 0;
+    for (std::size_t i = doctype + 9; i < head.size(); ++i) {
+        const char c = head[i];
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '[') {
+            return true;
+        } else if (c == '>') {
+            return false;
+        }
+    }
+    return true;
 }
 
 void ZOLSAX2DtdCheck::logNoGrammar(ZOLLog& log, const ZOLString& path) const

@@ -3,10 +3,13 @@
 
 #include <ZOLString.h>
 
+#include <string>
+
 #include <xercesc/sax2/LexicalHandler.hpp>
 #include <xercesc/util/XMLEntityResolver.hpp>
 
 class ZOLLog;
+class ZOLSAX2DocumentSource;
 
 XERCES_CPP_NAMESPACE_BEGIN
 class SAX2XMLReader;
@@ -32,10 +35,16 @@ public:
     const ZOLString& getLocation() const noexcept { return location; }
 
     // Turns reader (the library's own SAX2 reader, not parsing) into a DTD validator for one
-    // parse, and forgets the last document.
-    void beginPass(xercesc::SAX2XMLReader* reader);
+    // parse, and forgets the last document. With cache, the DTD grammar the parse reads is
+    // kept in the reader's pool, keyed by where it was read from, and a kept one serves the
+    // parse instead of reading the DTD again; never for a document with an internal subset.
+    void beginPass(xercesc::SAX2XMLReader* reader, bool cache);
     // Gives reader (null when it was discarded meanwhile) back its usual settings.
     void endPass(xercesc::SAX2XMLReader* reader);
+    // False only when the first bytes of source show a DOCTYPE without an internal subset, or
+    // no DOCTYPE; a stream, which cannot be read twice, and text not in an ASCII-compatible
+    // encoding count as having one.
+    static bool mayHaveInternalSubset(const ZOLSAX2DocumentSource& source);
     // After a pass: true when the document had a DOCTYPE with an external subset to replace,
     // or with no DTD named, any DOCTYPE.
     bool hasGrammar() const noexcept { return doctype && (location.isEmpty() || replaced); }
@@ -55,6 +64,10 @@ public:
     void endEntity(const XMLCh* const) override {}
 
 private:
+    // Whether the DOCTYPE that head (a document's first bytes) starts with has an internal
+    // subset, true when that cannot be told.
+    static bool internalSubsetIn(const std::string& head);
+
     bool on = false;
     ZOLString location;
     // The resolver the reader had before the pass.
@@ -65,6 +78,8 @@ private:
     ZOLString systemId;
     // True once its external subset was answered with the named DTD.
     bool replaced = false;
+    // The reader's use of cached grammars before the pass.
+    bool usedCached = false;
 };
 
 #endif

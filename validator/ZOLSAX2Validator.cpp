@@ -170,7 +170,7 @@ bool ZOLSAX2Validator::parsePass(const ZOLSAX2DocumentSource& source, bool dtdPa
         x.resolver.reset();
         x.documentElement.reset();
         if (dtdPass)
-            x.dtd.beginPass(reader);
+            x.dtd.beginPass(reader, x.cache.isOn() && !ZOLSAX2DtdCheck::mayHaveInternalSubset(source));
         measured = x.measuredInstalled;
         if (measured)
             amplification.parse(reader, *source.open());
