@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -180,4 +181,36 @@ TEST(ZOLSAX2DtdValidation, SecureModeReadsTheDtdACatalogMapsAndCountsOnlyTheInte
     EXPECT_EQ("F\nWARNING ZSAX_W0001 (2:30013): parser has encountered more than '1000' entity expansions in the "
               "document; this is the limit imposed by the application @ /internal-entities.xml:2:30013 FATAL\n",
               f.run(t.validator, t.log, {internal}));
+}
+
+TEST(ZOLSAX2DtdValidation, CachingGivesTheUncachedAnswersAlsoWithAnInternalSubset)
+{
+    Files f;
+    const std::string dtd =
+        f.dir.write("m.dtd", "<!ELEMENT r (a*)>\n<!ELEMENT a EMPTY>\n<!ATTLIST a v CDATA #IMPLIED>\n"
+                             "<!ENTITY % draft 'IGNORE'>\n<![%draft;[<!ENTITY note 'N'>]]>\n");
+    const std::string head = "<!DOCTYPE r SYSTEM 'm.dtd'";
+    const std::vector<std::string> docs = {
+        f.dir.write("plain.xml", head + ">\n<r><a v='1'/></r>"),
+        // An entity and a required attribute of its own.
+        f.dir.write("subset.xml", head + " [<!ENTITY f 'F'><!ATTLIST a w CDATA #REQUIRED>]>\n<r><a v='&f;'/></r>"),
+        // A parameter entity that switches the DTD's marked section on.
+        f.dir.write("switched.xml", head + " [<!ENTITY % draft 'INCLUDE'>]>\n<r><a v='&note;'/></r>"),
+        f.dir.write("plain-note.xml", head + ">\n<r><a v='&note;'/></r>"),
+        f.dir.write("plain-f.xml", head + ">\n<r><a v='&f;'/></r>"),
+    };
+    std::vector<std::string> order = docs;
+    order.insert(order.end(), docs.rbegin(), docs.rend());
+    Fixture plain;
+    plain.validator.setDtdValidation(true);
+    Fixture cached;
+    cached.validator.setDtdValidation(true);
+    cached.validator.setSchemaCaching(true);
+    for (const std::string& doc : order)
+        EXPECT_EQ(f.run(plain.validator, plain.log, {doc}), f.run(cached.validator, cached.log, {doc})) << doc;
+    EXPECT_EQ("TFTFF", f.run(cached.validator, cached.log, docs).substr(0, 5));
+    // The kept grammar serves without the file; a document with an internal subset reads it.
+    std::remove(dtd.c_str());
+    EXPECT_EQ("TF", f.run(cached.validator, cached.log, {docs[0], docs[1]}).substr(0, 2));
+    EXPECT_EQ("F", f.run(plain.validator, plain.log, {docs[0]}).substr(0, 1));
 }
