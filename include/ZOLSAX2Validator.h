@@ -186,17 +186,20 @@ public:
     // DTD validation (off by default). When on, true means the document was also checked
     // against a DTD: against its DOCTYPE's (the internal subset and the external DTD) when
     // dtdLocation is empty, else against the DTD at dtdLocation (a path, taken from the
-    // current directory now, or a URL, UTF-8), whatever the DOCTYPE names, as the external
-    // DTD of the document's DOCTYPE. The answer is false, with a SAX_PARSE_ERROR record at
-    // 0:0, when the document has no DOCTYPE (or, with a DTD named, no external DTD in its
-    // DOCTYPE to stand in for), and with the reader's records when the DTD cannot be read.
+    // current directory now, or a URL, UTF-8) whatever the DOCTYPE names, as the external DTD
+    // of the document's DOCTYPE; a document without one (or whose DOCTYPE names no external
+    // DTD) is read as if its DOCTYPE named it, so positions after that point on its line move
+    // right. Without a DTD named, a document without a DOCTYPE answers false with a
+    // SAX_PARSE_ERROR record at 0:0; a DTD that cannot be read gives the reader's records.
     // With a schema configured as well, true means valid against the schemas and the DTD:
     // the document is read twice, first as without this setting, then against the DTD alone
     // (the reader would check only the schema), unless the first pass found it not
     // well-formed; a document of validateStream, which cannot be read twice, is then refused
-    // with a record. With no schema, strict validation asks for nothing more than a DTD.
-    // Secure processing refuses the external DTD unless the resolver maps it to a local
-    // file; a DTD named here is the caller's, and trusted.
+    // with a record. With no schema, strict validation asks for nothing more than a DTD. With
+    // schema caching on, a DTD read once serves later documents that name it and have no
+    // internal subset (see docs/additions.md). Secure processing refuses the external DTD
+    // unless the resolver maps it to a local file; a DTD named here is the caller's, and
+    // trusted.
     void setDtdValidation(bool on, const ZOLString& dtdLocation = ZOLString());
     // Asks resolver (null: nobody, the default), with context, for every resource of later
     // validations before the reader opens it: the external DTD and external entities (as

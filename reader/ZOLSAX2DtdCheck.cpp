@@ -1,5 +1,6 @@
 #include "ZOLSAX2DtdCheck.h"
 
+#include "ZOLSAX2DoctypeInsertion.h"
 #include "ZOLSAX2DocumentSource.h"
 #include "ZOLSAX2Locations.h"
 
@@ -75,24 +76,39 @@ void ZOLSAX2DtdCheck::endPass(xercesc::SAX2XMLReader* reader)
     previous = nullptr;
 }
 
-bool ZOLSAX2DtdCheck::mayHaveInternalSubset(const ZOLSAX2DocumentSource& source)
+std::string ZOLSAX2DtdCheck::headOf(const ZOLSAX2DocumentSource& source)
 {
-    if (!source.canReopen())
-        return true;
     std::string head;
+    if (!source.canReopen())
+        return head;
     try {
         const std::unique_ptr<xercesc::InputSource> input = source.open();
         const std::unique_ptr<xercesc::BinInputStream> stream(input->makeStream());
         if (stream == nullptr)
-            return true;
+            return head;
         XMLByte buffer[4096];
         XMLSize_t read = 0;
         while (head.size() < 65536 && (read = stream->readBytes(buffer, sizeof buffer)) > 0)
             head.append(reinterpret_cast<const char*>(buffer), read);
     } catch (...) {
-        return true;
+        head.clear();
     }
-    return ZOLSAX2DtdCheck::internalSubsetIn(head);
+    return head;
+}
+
+bool ZOLSAX2DtdCheck::mayHaveInternalSubset(const ZOLSAX2DocumentSource& source)
+{
+    const std::string head = headOf(source);
+    return head.empty() || internalSubsetIn(head);
+}
+
+std::unique_ptr<xercesc::InputSource> ZOLSAX2DtdCheck::open(const ZOLSAX2DocumentSource& source) const
+{
+    std::size_t offset = 0;
+    std::string text;
+    if (location.isEmpty() || !ZOLSAX2DoctypeInsertion::plan(headOf(source), location.chars(), offset, text))
+        return nullptr;
+    return std::make_unique<ZOLSAX2DoctypeInsertion>(source.open(), offset, text);
 }
 
 bool ZOLSAX2DtdCheck::internalSubsetIn(const std::string& head)

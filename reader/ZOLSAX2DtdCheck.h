@@ -3,6 +3,7 @@
 
 #include <ZOLString.h>
 
+#include <memory>
 #include <string>
 
 #include <xercesc/sax2/LexicalHandler.hpp>
@@ -12,6 +13,7 @@ class ZOLLog;
 class ZOLSAX2DocumentSource;
 
 XERCES_CPP_NAMESPACE_BEGIN
+class InputSource;
 class SAX2XMLReader;
 XERCES_CPP_NAMESPACE_END
 
@@ -45,8 +47,12 @@ public:
     // no DOCTYPE; a stream, which cannot be read twice, and text not in an ASCII-compatible
     // encoding count as having one.
     static bool mayHaveInternalSubset(const ZOLSAX2DocumentSource& source);
-    // After a pass: true when the document had a DOCTYPE with an external subset to replace,
-    // or with no DTD named, any DOCTYPE.
+    // With a DTD named, for a document whose DOCTYPE names no external DTD (or that has none):
+    // the document's bytes with a DOCTYPE or an external identifier naming that DTD inserted;
+    // null when none is needed or it cannot be placed.
+    std::unique_ptr<xercesc::InputSource> open(const ZOLSAX2DocumentSource& source) const;
+    // After a pass: true when the document had a DOCTYPE (one inserted by open() included) with
+    // an external subset to replace, or with no DTD named, any DOCTYPE.
     bool hasGrammar() const noexcept { return doctype && (location.isEmpty() || replaced); }
     // Logs why the document was not checked against a DTD, at 0:0 of path.
     void logNoGrammar(ZOLLog& log, const ZOLString& path) const;
@@ -67,6 +73,8 @@ private:
     // Whether the DOCTYPE that head (a document's first bytes) starts with has an internal
     // subset, true when that cannot be told.
     static bool internalSubsetIn(const std::string& head);
+    // The first bytes of source (empty for a stream, which cannot be read twice).
+    static std::string headOf(const ZOLSAX2DocumentSource& source);
 
     bool on = false;
     ZOLString location;

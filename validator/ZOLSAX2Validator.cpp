@@ -172,8 +172,12 @@ bool ZOLSAX2Validator::parsePass(const ZOLSAX2DocumentSource& source, bool dtdPa
         if (dtdPass)
             x.dtd.beginPass(reader, x.cache.isOn() && !ZOLSAX2DtdCheck::mayHaveInternalSubset(source));
         measured = x.measuredInstalled;
+        // A named DTD may need a DOCTYPE the document does not have.
+        const std::unique_ptr<xercesc::InputSource> input = dtdPass ? x.dtd.open(source) : nullptr;
         if (measured)
-            amplification.parse(reader, *source.open());
+            amplification.parse(reader, input ? *input : *source.open());
+        else if (input)
+            reader->parse(*input);
         else if (source.isFile())
             reader->parse(path.wchars());
         else
