@@ -169,3 +169,26 @@ TEST(ToolValidate, OneSchemaPerNamespaceTheLastGivenForANamespaceWinning)
         EXPECT_EQ(replaced.out, doc + " validates\n");
     }
 }
+
+TEST(ToolValidate, DtdAloneOrBesideSchemasWithEveryWayOfRunning)
+{
+    const testsupport::WorkingDirectory root(sourceDir());
+    const std::string dir = data + "dtd/";
+    const std::vector<std::string> files = {dir + "good.xml", dir + "schema-only.xml", dir + "no-doctype.xml"};
+    const std::string actual = transcript({
+        with({"validate", "--dtd"}, files),
+        // The schema takes what the DTD refuses: valid means valid against both.
+        with({"validate", "--schema", "", data + "note.xsd"}, files),
+        with({"validate", "--dtd", "--schema", "", data + "note.xsd"}, files),
+        with({"validate", "--dtd-file", dir + "note.dtd", "-q"}, files),
+        with({"validate", "--dtd", "--secure", "--no-catalogs"}, files),
+    });
+    EXPECT_EQ(golden("validate-dtd.txt", actual), actual);
+    // Several workers and a list of files give the output of one.
+    const std::string list = dir + "good.xml\n" + dir + "schema-only.xml\n" + dir + "no-doctype.xml\n";
+    for (const char* jobs : {"1", "2", "3"}) {
+        const Result r =
+            runTool({"validate", "--dtd", "--schema", "", data + "note.xsd", "-j", jobs, "--files-from", "-"}, list);
+        EXPECT_EQ(runTool(with({"validate", "--dtd", "--schema", "", data + "note.xsd"}, files)).out, r.out) << jobs;
+    }
+}
