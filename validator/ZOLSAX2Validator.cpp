@@ -299,11 +299,7 @@ void ZOLSAX2Validator::prepareReader()
             x.cache.memoryFor(measure ? static_cast<xercesc::MemoryManager*>(&x.amplificationGuard)
                                       : xercesc::XMLPlatformUtils::fgMemoryManager));
         reader->setErrorHandler(errorHandler);
-        // With a resolver, entities of a trusted external DTD do not count; those of the
-        // internal subset still do.
-        const bool trusting = x.secureProcessing && x.resolver.isSet();
-        x.entityGuard.setReaderCount(!trusting);
-        x.amplificationGuard.setInternalSubsetExpansionLimit(trusting ? ZOLSAX2EntityGuard::EXPANSION_LIMIT : 0);
+        x.countExpansions();
         if (x.secureProcessing)
             x.entityGuard.install(reader);
         if (measure)

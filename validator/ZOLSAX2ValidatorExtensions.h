@@ -66,6 +66,15 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
         cache.requestDrop(reader, validating);
     }
 
+    // Sets who counts entity expansions for a new reader: with a resolver in secure mode,
+    // entities of a trusted external DTD do not count; those of the internal subset still do.
+    void countExpansions()
+    {
+        const bool trusting = secureProcessing && resolver.isSet();
+        entityGuard.setReaderCount(!trusting);
+        amplificationGuard.setInternalSubsetExpansionLimit(trusting ? ZOLSAX2EntityGuard::EXPANSION_LIMIT : 0);
+    }
+
     // True when a schema is configured.
     bool hasSchemas() const noexcept { return !pairs.isEmpty() || noNamespaceSet; }
 
