@@ -198,8 +198,8 @@ public:
     // with a record. With no schema, strict validation asks for nothing more than a DTD. With
     // schema caching on, a DTD read once serves later documents that name it and have no
     // internal subset (see docs/additions.md). Secure processing refuses the external DTD
-    // unless the resolver maps it to a local file; a DTD named here is the caller's, and
-    // trusted.
+    // unless the resolver maps it to a local file; a DTD named here is the caller's, and read,
+    // but the external parameter entities it references are trusted only when mapped so.
     void setDtdValidation(bool on, const ZOLString& dtdLocation = ZOLString());
     // Asks resolver (null: nobody, the default), with context, for every resource of later
     // validations before the reader opens it: the external DTD and external entities (as
