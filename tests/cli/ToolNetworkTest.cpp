@@ -77,13 +77,14 @@ TEST(ToolNetwork, NoCommandOpensAnHttpResourceWithoutNet)
     std::string outcomes;
     for (const char* secure : {"", "--secure"}) {
         for (const char* command : {"check", "events", "count"}) {
-            std::vector<std::string> args = {command, entity, dtd};
+            std::vector<std::string> args = {command, "--load-dtd", entity, dtd};
             if (*secure != 0)
                 args.push_back(secure);
             const Result r = runTool(args);
             outcomes += std::string(command) + secure + "=" + std::to_string(r.status) + " ";
         }
-        std::vector<std::string> args = {"validate", "--follow-hints", "--schema", "", schema, entity, dtd, hint};
+        std::vector<std::string> args = {"validate", "--dtd", "--follow-hints", "--schema", "", schema, entity,
+                                         dtd,        hint};
         if (*secure != 0)
             args.push_back(secure);
         outcomes += std::string("validate") + secure + "=" + std::to_string(runTool(args).status) + " ";
