@@ -39,7 +39,7 @@ when there are several files or a --files-from list.
      R"(  zolsax2 check *.xml
   find . -name '*.xml' -print0 | zolsax2 check -q -0 --files-from -
 )"},
-    {"validate", "validate --schema NAMESPACE LOCATION|--dtd FILE|-...",
+    {"validate", "validate [--schema NAMESPACE LOCATION]... [--dtd] FILE|-...",
      "validate each input against the XML Schema at\n                        LOCATION for the target namespace "
      "NAMESPACE, and only\n                        against it",
      R"(Validates each input against the schemas named by --schema, its DTD with
