@@ -150,7 +150,8 @@ public:
     // validate, and answers true when they loaded cleanly and their grammar is cached. Logs
     // nothing: a schema that does not load cleanly is reported by each validate, as without
     // caching. False also when caching is off, no schema is configured, or a relative
-    // location is left to be resolved against each document.
+    // location is left to be resolved against each document. With a loaded schema set (see
+    // setSchemaSet) true, loading nothing.
     bool loadSchemas();
     // Full schema constraint checking (on by default, as the validator's configuration has
     // it). Off, the checks that can only find errors in a schema (unique particle

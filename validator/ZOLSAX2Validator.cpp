@@ -201,6 +201,9 @@ void ZOLSAX2Validator::setSchemaCaching(bool on)
 bool ZOLSAX2Validator::loadSchemas()
 {
     Extensions& x = *extensions;
+    // A loaded set's grammars are sound and locked: nothing to load, nothing to drop.
+    if (x.schemaSet.sharedPool() != nullptr)
+        return true;
     const ZOLSAX2SchemaCache::Schemas schemas = x.schemas();
     bool relative = schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation);
     for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
