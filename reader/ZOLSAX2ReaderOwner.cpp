@@ -29,9 +29,10 @@ xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createParserReader(bool reportSkippe
     return reader;
 }
 
-xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createValidatorReader(xercesc::MemoryManager* memory)
+xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createValidatorReader(xercesc::MemoryManager* memory,
+                                                                  xercesc::XMLGrammarPool* pool)
 {
-    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, nullptr);
+    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, pool);
     // The validator's nine features, in this order and nothing else.
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);

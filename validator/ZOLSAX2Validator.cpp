@@ -128,14 +128,16 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLSAX2ReaderOwner::inProgressMessage());
         return false;
     }
+    const ZOLString& path = source.getPath();
+    if (!x.schemaSet.accepts(*log, {x.secureProcessing, x.protection, x.fullChecking, &x.resolver}, path))
+        return false;
     const ZOLSAX2FlagScope scope(x.validating);
     x.records.clearThrown();
     ZOLSAX2AmplificationGuard& amplification = x.amplificationGuard;
-    const ZOLString& path = source.getPath();
     bool measured = false;
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
         prepareReader();
-        if (x.cache.isOn())
+        if (x.cache.isOn() && x.schemaSet.sharedPool() == nullptr)
             x.cache.prepare(reader, errorHandler, path, x.schemas());
         x.entityGuard.reset();
         x.resolver.reset();
@@ -199,6 +201,9 @@ void ZOLSAX2Validator::setSchemaCaching(bool on)
 bool ZOLSAX2Validator::loadSchemas()
 {
     Extensions& x = *extensions;
+    // A loaded set's grammars are sound and locked: nothing to load, nothing to drop.
+    if (x.schemaSet.sharedPool() != nullptr)
+        return true;
     const ZOLSAX2SchemaCache::Schemas schemas = x.schemas();
     bool relative = schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation);
     for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
@@ -246,21 +251,35 @@ void ZOLSAX2Validator::setResolver(ZOLSAX2Resolver resolver, void* context)
     extensions->cache.requestDrop(reader, extensions->validating);
 }
 
+void ZOLSAX2Validator::setSchemaSet(const ZOLSAX2SchemaSet* set)
+{
+    if (set != nullptr)
+        ZOLSAX2SchemaSetUse::configure(*this, *set);
+    else
+        clearSchemas();
+    extensions->schemaSet.use(set);
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
     // A measured reader lives on the amplification guard's memory, and a caching one loads its
     // schemas on its own, so a change of either mode takes a new reader; so does a resolver.
     const bool measure = x.secureProcessing || x.protection;
-    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
-                              x.cache.needsNewReader() || x.resolverInstalled != x.resolver.isSet()))
+    if (reader != nullptr &&
+        (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure || x.cache.needsNewReader() ||
+         x.resolverInstalled != x.resolver.isSet() || x.poolInstalled != x.wantedPool()))
         x.owner.discard();
     if (reader == nullptr) {
         // With both, the count passes every request on to the guard.
+        x.poolInstalled = x.wantedPool();
         reader = ZOLSAX2ReaderOwner::createValidatorReader(
             x.cache.memoryFor(measure ? static_cast<xercesc::MemoryManager*>(&x.amplificationGuard)
-                                      : xercesc::XMLPlatformUtils::fgMemoryManager));
+                                      : xercesc::XMLPlatformUtils::fgMemoryManager),
+            x.poolInstalled);
         reader->setErrorHandler(errorHandler);
+        // A shared set's grammars serve every document, as a cache's would.
+        reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, x.schemaSet.sharedPool() != nullptr);
         if (x.secureProcessing)
             x.entityGuard.install(reader);
         if (measure)
@@ -301,6 +320,6 @@ bool ZOLSAX2Validator::checkConfiguredSchemas(const ZOLString& path)
     context.followHints = x.followHints;
     context.path = path;
     context.secure = x.secureProcessing;
-    context.cached = x.cache.isLoaded();
+    context.cached = x.cache.isLoaded() || x.schemaSet.sharedPool() != nullptr;
     return x.check.check(reader, x.schemas(), context);
 }

@@ -16,6 +16,7 @@
 #include "ZOLSAX2ResourceResolver.h"
 #include "ZOLSAX2SchemaCache.h"
 #include "ZOLSAX2SchemaCheck.h"
+#include "ZOLSAX2SchemaSetUse.h"
 
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/XMLUni.hpp>
@@ -58,6 +59,7 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // validation when busy, and the cached grammar goes.
     void schemasChanged(xercesc::SAX2XMLReader* reader)
     {
+        schemaSet.use(nullptr);
         if (reader != nullptr && !validating)
             setSchemaLocations(reader, schemas());
         else
@@ -97,6 +99,19 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     ZOLSAX2DocumentElement documentElement;
     ZOLSAX2SchemaCache cache;
     ZOLSAX2SchemaCheck check;
+
+    // The shared schema set in use, if any.
+    ZOLSAX2SchemaSetUse schemaSet;
+    // The pool a schema set's loader loads into (null for any other validator), and the
+    // pool given to the current reader (null: its own).
+    xercesc::XMLGrammarPool* loadingPool = nullptr;
+    xercesc::XMLGrammarPool* poolInstalled = nullptr;
+    // The pool the next reader is made with: a loaded set's, shared, or the loader's.
+    xercesc::XMLGrammarPool* wantedPool() const noexcept
+    {
+        xercesc::XMLGrammarPool* shared = schemaSet.sharedPool();
+        return shared != nullptr ? shared : loadingPool;
+    }
 
     // Set while validate() runs: the log may call back into the validator meanwhile.
     bool validating = false;
