@@ -26,9 +26,10 @@ class ZOLSAX2SchemaSetUse;
 // checking and resolver function it was loaded with, and a validator uses it only with the
 // same four: a validator whose own differ answers false to every validate, with a
 // SAX_PARSE_ERROR record that names the setting (no exception). The resolver's context may
-// differ (one per thread, say), provided it answers alike for the schemas' resources. A set that did not load
-// (a schema missing, unreadable, with errors or warnings, for another namespace, or a
-// relative location, which is resolved against each document) shares nothing: a
+// differ (one per thread, say), provided it answers alike for the schemas' resources. A set
+// that did not load (a schema missing, unreadable, with errors or warnings, for another
+// namespace, or a relative location, which is resolved against each document) shares
+// nothing: a
 // validator that uses it reads the set's schemas itself, as its own caching setting says,
 // with the same answers and records as a validator given those schemas.
 //
