@@ -16,6 +16,7 @@ XERCES_CPP_NAMESPACE_END
 
 class ZOLSAX2DocumentSource;
 class ZOLSAX2ErrorHandler;
+class ZOLSAX2SchemaSet;
 
 // Reads the next bytes of a document into buffer, at most size of them (an addition; see
 // ZOLSAX2Validator::validateStream). Answers how many it read, 0 at the end of the
@@ -149,7 +150,8 @@ public:
     // validate, and answers true when they loaded cleanly and their grammar is cached. Logs
     // nothing: a schema that does not load cleanly is reported by each validate, as without
     // caching. False also when caching is off, no schema is configured, or a relative
-    // location is left to be resolved against each document.
+    // location is left to be resolved against each document. With a loaded schema set (see
+    // setSchemaSet) true, loading nothing.
     bool loadSchemas();
     // Full schema constraint checking (on by default, as the validator's configuration has
     // it). Off, the checks that can only find errors in a schema (unique particle
@@ -213,8 +215,20 @@ public:
     // local file or content is trusted and read; every other resource stays refused. A
     // change drops a cached grammar. See docs/catalogs.md.
     void setResolver(ZOLSAX2Resolver resolver, void* context);
+    // Validates later documents against set's schemas (null: none), which replace the
+    // configured ones as clearSchemas() and addSchema() would; a later call that changes the
+    // configured schemas ends the use of the set. Borrowed: the caller owns set, which must
+    // stay alive and loaded as it is while this validator may validate with it. A loaded set
+    // shares its grammars, read-only, with every validator that uses it, on any thread; the
+    // answers and records are those of a validator with the same schemas and schema caching
+    // on. A validator whose secure processing, amplification protection, full checking or
+    // resolver function differ from the set's answers false, with a SAX_PARSE_ERROR record (see
+    // ZOLSAX2SchemaSet for what is shared and what is not).
+    void setSchemaSet(const ZOLSAX2SchemaSet* set);
 
 private:
+    // The set's loader validates into the set's pool.
+    friend class ZOLSAX2SchemaSet;
     // State of the additions; defined with the validator's code.
     struct Extensions;
 

@@ -2,11 +2,12 @@
 
 #include <cmath>
 
-bool ZOLSAX2AmplificationBudget::Limit::exceeds(unsigned long long input, unsigned long long output) const noexcept
+bool ZOLSAX2AmplificationBudget::Limit::exceeds(unsigned long long input, unsigned long long output,
+                                                unsigned long long expansions) const noexcept
 {
     if (output > cap)
         return true;
-    const unsigned long long total = input + output;
+    const unsigned long long total = input + output + expansions * EXPANSION_OVERHEAD;
     return total >= activation && static_cast<double>(total) > ratio * static_cast<double>(input);
 }
 
@@ -39,6 +40,7 @@ void ZOLSAX2AmplificationBudget::start() noexcept
     current = next;
     input = 0;
     output = 0;
+    expansions = 0;
     oversizeBlock = 0;
     unmeasurable = false;
 }

@@ -19,6 +19,7 @@
 #include <xercesc/util/XMLString.hpp>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -78,11 +79,14 @@ private:
 } // namespace
 
 ZOLSAX2AmplificationGuard::ZOLSAX2AmplificationGuard()
-    : relay(*this), measuring(false), locator(nullptr), readerManager(nullptr), entityFreed(false), refused(false),
-      refusedLine(0), refusedColumn(0)
+    : relay(*this), measuring(false), locator(nullptr), readerManager(nullptr), entityFreed(false),
+      spareReader(nullptr), refused(false), refusedLine(0), refusedColumn(0)
 {}
 
-ZOLSAX2AmplificationGuard::~ZOLSAX2AmplificationGuard() = default;
+ZOLSAX2AmplificationGuard::~ZOLSAX2AmplificationGuard()
+{
+    xercesc::XMLPlatformUtils::fgMemoryManager->deallocate(spareReader);
+}
 
 void ZOLSAX2AmplificationGuard::install(xercesc::SAX2XMLReader* reader)
 {
@@ -169,6 +173,8 @@ void* ZOLSAX2AmplificationGuard::allocate(XMLSize_t size)
         refuse();
         throw xercesc::OutOfMemoryException();
     }
+    if (spareReader != nullptr && size == ZOLSAX2XercesInternals::readerBlockSize())
+        return std::exchange(spareReader, nullptr);
     return xercesc::XMLPlatformUtils::fgMemoryManager->allocate(size);
 }
 
@@ -186,11 +192,15 @@ void ZOLSAX2AmplificationGuard::deallocate(void* p)
             // The reader manager deletes the reader of an entity it has read to the end while
             // that reader is still its current one: this is when the entity's text was produced.
             if (entity != nullptr && !entity->isExternal())
-                budget.addOutput(entity->getValueLen());
+                budget.addExpansion(entity->getValueLen());
             // Refused at the next block the reader asks for.
             if (entity != nullptr && expansionLimit > 0 && entity->getDeclaredInIntSubset() &&
                 ++expansions > expansionLimit)
                 refuse(expansionText.chars());
+            if (spareReader == nullptr) {
+                spareReader = p;
+                return;
+            }
         }
     }
     xercesc::XMLPlatformUtils::fgMemoryManager->deallocate(p);

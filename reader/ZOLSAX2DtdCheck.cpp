@@ -62,6 +62,13 @@ void ZOLSAX2DtdCheck::beginPass(xercesc::SAX2XMLReader* reader, bool cache)
     }
 }
 
+std::unique_ptr<xercesc::InputSource> ZOLSAX2DtdCheck::startPass(xercesc::SAX2XMLReader* reader,
+                                                                 const ZOLSAX2DocumentSource& source, bool mayCache)
+{
+    beginPass(reader, mayCache && !mayHaveInternalSubset(source));
+    return open(source);
+}
+
 void ZOLSAX2DtdCheck::endPass(xercesc::SAX2XMLReader* reader)
 {
     if (reader == nullptr)

@@ -41,6 +41,10 @@ public:
     // kept in the reader's pool, keyed by where it was read from, and a kept one serves the
     // parse instead of reading the DTD again; never for a document with an internal subset.
     void beginPass(xercesc::SAX2XMLReader* reader, bool cache);
+    // beginPass for source, with the DTD kept when mayCache and source has no internal subset;
+    // answers what open() answers, to be parsed instead of the document as it is.
+    std::unique_ptr<xercesc::InputSource> startPass(xercesc::SAX2XMLReader* reader, const ZOLSAX2DocumentSource& source,
+                                                    bool mayCache);
     // Gives reader (null when it was discarded meanwhile) back its usual settings.
     void endPass(xercesc::SAX2XMLReader* reader);
     // False only when the first bytes of source show a DOCTYPE without an internal subset, or

@@ -36,9 +36,10 @@ void ZOLSAX2ReaderOwner::readExternalDtd(xercesc::SAX2XMLReader* reader)
         skipped->setReadExternalSubset(true);
 }
 
-xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createValidatorReader(xercesc::MemoryManager* memory)
+xercesc::SAX2XMLReader* ZOLSAX2ReaderOwner::createValidatorReader(xercesc::MemoryManager* memory,
+                                                                  xercesc::XMLGrammarPool* pool)
 {
-    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, nullptr);
+    xercesc::SAX2XMLReader* reader = xercesc::XMLReaderFactory::createXMLReader(memory, pool);
     // The validator's nine features, in this order and nothing else.
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpaces, true);
     reader->setFeature(xercesc::XMLUni::fgSAX2CoreNameSpacePrefixes, false);

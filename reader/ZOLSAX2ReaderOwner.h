@@ -11,6 +11,7 @@
 XERCES_CPP_NAMESPACE_BEGIN
 class MemoryManager;
 class SAX2XMLReader;
+class XMLGrammarPool;
 XERCES_CPP_NAMESPACE_END
 
 // The life of the reader of a parser or a validator: how it is created and configured, the
@@ -51,8 +52,10 @@ public:
     static xercesc::SAX2XMLReader* createParserReader(bool reportSkippedEntities, xercesc::MemoryManager* memory);
     // Makes a parser's reader (not parsing) read the external DTD its documents name.
     static void readExternalDtd(xercesc::SAX2XMLReader* reader);
-    // A reader with the validator's fixed configuration on memory.
-    static xercesc::SAX2XMLReader* createValidatorReader(xercesc::MemoryManager* memory);
+    // A reader with the validator's fixed configuration on memory, with pool (not owned)
+    // for its grammar pool when given.
+    static xercesc::SAX2XMLReader* createValidatorReader(xercesc::MemoryManager* memory,
+                                                         xercesc::XMLGrammarPool* pool = nullptr);
     // The reader's own words for a parse started while one runs.
     static ZOLString inProgressMessage();
 

@@ -35,6 +35,8 @@ public:
     // The application's resolver and its context; a null resolver turns it off.
     void set(ZOLSAX2Resolver resolver, void* context) noexcept;
     bool isSet() const noexcept { return function != nullptr; }
+    // True when resolver is the function set, whatever its context.
+    bool isFunction(ZOLSAX2Resolver resolver) const noexcept { return function == resolver; }
     // Installs this resolver in reader (the library's own SAX2 reader, not parsing), after the
     // guard when next is the secure reader's guard (null outside secure mode).
     void install(xercesc::SAX2XMLReader* reader, ZOLSAX2EntityGuard* next);

@@ -15,6 +15,7 @@ check them against this release (docs/architecture.md) before widening the range
 #endif
 
 #include <xercesc/internal/ReaderMgr.hpp>
+#include <xercesc/internal/XMLReader.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
 // Where Xerces' allocator put an object it created through XMemory's operator new.
@@ -28,6 +29,8 @@ public:
     {
         return object == nullptr ? nullptr : static_cast<const char*>(object) - headerSize();
     }
+    // The size of the block a memory manager hands out for one entity or document reader.
+    static XMLSize_t readerBlockSize() noexcept { return headerSize() + sizeof(xercesc::XMLReader); }
 
 private:
     static XMLSize_t headerSize() noexcept

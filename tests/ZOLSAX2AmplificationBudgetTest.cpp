@@ -149,3 +149,31 @@ TEST(ZOLSAX2AmplificationBudget, SaysWhichLimitRefused)
               "(a cap of 100 characters)",
               std::string(budget.describe().chars()));
 }
+
+TEST(ZOLSAX2AmplificationBudget, ExpansionsCountTheirOverheadAgainstTheRatioNotTheCap)
+{
+    const unsigned long long overhead = ZOLSAX2AmplificationBudget::EXPANSION_OVERHEAD;
+    ZOLSAX2AmplificationBudget budget;
+    ASSERT_TRUE(budget.setLimit(20, 1000));
+    budget.setCap(100);
+    // 10 bytes read; 19 expansions of nothing put input plus overhead past 20 times the input
+    // once it passes the activation threshold.
+    std::string trace;
+    for (unsigned long long expansions : {(1000 - 10) / overhead, (1000 - 10) / overhead + 1}) {
+        budget.start();
+        budget.addInput(10);
+        for (unsigned long long i = 0; i < expansions; ++i)
+            budget.addExpansion(0);
+        trace += std::to_string(budget.getExpansions()) + (budget.isExceeded() ? ":over " : ":ok ");
+    }
+    // Text of expansions counts against the cap; their overhead does not.
+    budget.start();
+    budget.addInput(1u << 20);
+    for (int i = 0; i < 1000; ++i)
+        budget.addExpansion(0);
+    budget.addExpansion(100);
+    trace += budget.isExceeded() ? "capped" : "under-cap";
+    EXPECT_EQ(std::to_string((1000 - 10) / overhead) + ":ok " + std::to_string((1000 - 10) / overhead + 1) +
+                  ":over under-cap",
+              trace);
+}

@@ -120,6 +120,36 @@ std::string hostRound(int round)
     return trace == expected ? std::string() : "host round " + std::to_string(round) + ": " + trace + "\n";
 }
 
+// Runs threads threads of rounds library rounds each, beside a host thread of hostRounds
+// rounds when there are any; answers every failure, one line each, or nothing.
+std::string runThreads(int threads, int rounds, int hostRounds)
+{
+    ScratchDir dir;
+    const std::string schema = dir.write("t.xsd", SCHEMA);
+    const std::string good = dir.write("good.xml", "<n xmlns='urn:t'>12</n>");
+    const std::string bad = dir.write("bad.xml", "<n xmlns='urn:t'>twelve</n>");
+    std::vector<std::string> failures(static_cast<std::size_t>(threads) + 1);
+    std::vector<std::thread> running;
+    if (hostRounds > 0) {
+        running.emplace_back([&] {
+            for (int round = 0; round < hostRounds; ++round)
+                failures.back() += hostRound(round);
+        });
+    }
+    for (int t = 0; t < threads; ++t) {
+        running.emplace_back([&, t] {
+            for (int round = 0; round < rounds; ++round)
+                failures[static_cast<std::size_t>(t)] += oneRound(round + t, schema, good, bad);
+        });
+    }
+    for (std::thread& thread : running)
+        thread.join();
+    std::string all;
+    for (const std::string& failure : failures)
+        all += failure;
+    return all;
+}
+
 } // namespace
 
 TEST(ZOLSAX2Platform, HostThatUsesXercesThroughTheScopeRacesWithNothing)
@@ -127,28 +157,7 @@ TEST(ZOLSAX2Platform, HostThatUsesXercesThroughTheScopeRacesWithNothing)
     // The host initialises and terminates Xerces once per round, with a raw reader between,
     // while three threads make, use and destroy the library's objects. Done with
     // XMLPlatformUtils::Initialize and Terminate instead, this crashes inside Xerces.
-    ScratchDir dir;
-    const std::string schema = dir.write("t.xsd", SCHEMA);
-    const std::string good = dir.write("good.xml", "<n xmlns='urn:t'>12</n>");
-    const std::string bad = dir.write("bad.xml", "<n xmlns='urn:t'>twelve</n>");
-    constexpr int THREADS = 3;
-    constexpr int ROUNDS = 150;
-    std::vector<std::string> failures(THREADS + 1);
-    std::vector<std::thread> threads;
-    threads.emplace_back([&] {
-        for (int round = 0; round < 4 * ROUNDS; ++round)
-            failures[THREADS] += hostRound(round);
-    });
-    for (int t = 0; t < THREADS; ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < ROUNDS; ++round)
-                failures[static_cast<std::size_t>(t)] += oneRound(round + t, schema, good, bad);
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const std::string& failure : failures)
-        EXPECT_EQ("", failure);
+    EXPECT_EQ("", runThreads(3, 150, 600));
 }
 
 TEST(ZOLSAX2Platform, ScopeKeepsXercesUpWhileTheLibrarysObjectsComeAndGo)
@@ -169,22 +178,5 @@ TEST(ZOLSAX2Platform, ParsersAndValidatorsLiveAndDieOnSixThreadsAtOnce)
 {
     // Nothing of the library lives on this thread: each round of each thread initialises
     // and terminates the XML library itself, often as the only object in the process.
-    ScratchDir dir;
-    const std::string schema = dir.write("t.xsd", SCHEMA);
-    const std::string good = dir.write("good.xml", "<n xmlns='urn:t'>12</n>");
-    const std::string bad = dir.write("bad.xml", "<n xmlns='urn:t'>twelve</n>");
-    constexpr int THREADS = 6;
-    constexpr int ROUNDS = 300;
-    std::vector<std::string> failures(THREADS);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < THREADS; ++t) {
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < ROUNDS; ++round)
-                failures[static_cast<std::size_t>(t)] += oneRound(round + t, schema, good, bad);
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    for (int t = 0; t < THREADS; ++t)
-        EXPECT_EQ("", failures[static_cast<std::size_t>(t)]) << "thread " << t;
+    EXPECT_EQ("", runThreads(6, 300, 0));
 }

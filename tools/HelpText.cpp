@@ -125,8 +125,9 @@ const std::vector<OptionHelp> optionHelp = {
     {"--jobs", "Output (check, validate, count)",
      R"(  -j, --jobs N          work on N files at once, each thread with its own
                         parser or validator (default: the processors
-                        available); the output and the exit status are those
-                        of -j 1, byte for byte
+                        available; validate's threads share one grammar of
+                        the schemas); the output and the exit status are
+                        those of -j 1, byte for byte
 )"},
     {"--allow-empty", "Output (check, validate, count)",
      R"(  --allow-empty         no input at all (an empty list) is a normal outcome;

@@ -54,9 +54,14 @@ std::string unopened(const std::string& text)
 
 void SchemaReferences::add(const std::string& path, bool secure)
 {
-    if (std::find(read.begin(), read.end(), path) != read.end() || read.size() >= 1000)
+    pending.emplace_back(path, secure);
+}
+
+void SchemaReferences::read(const std::string& path, bool secure)
+{
+    if (std::find(done.begin(), done.end(), path) != done.end() || done.size() >= 1000)
         return;
-    read.push_back(path);
+    done.push_back(path);
     Collector collector;
     collector.folder = std::filesystem::path(path).parent_path();
     // The document's own problems are the validator's to report.
@@ -72,15 +77,18 @@ void SchemaReferences::add(const std::string& path, bool secure)
     for (const auto& [named, position] : collector.found) {
         references.emplace(named, Reference{path, position.first, position.second});
         if (std::filesystem::is_regular_file(named))
-            add(named, secure);
+            read(named, secure);
     }
 }
 
-void SchemaReferences::place(std::vector<DiagnosticLog::Record>& records) const
+void SchemaReferences::place(std::vector<DiagnosticLog::Record>& records)
 {
     for (DiagnosticLog::Record& r : records) {
-        if (r.line > 0)
+        if (r.line > 0 || unopened(r.text).empty())
             continue;
+        for (const auto& [path, secure] : pending)
+            read(path, secure);
+        pending.clear();
         const auto found = references.find(unopened(r.text));
         if (found == references.end())
             continue;

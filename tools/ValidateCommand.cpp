@@ -12,6 +12,7 @@
 #include "ReportWriter.h"
 #include "SchemaFile.h"
 #include "SchemaReferences.h"
+#include "SharedSchemas.h"
 #include "SourceNames.h"
 
 #include <ZOLFile.h>
@@ -160,14 +161,20 @@ int ValidateCommand::run()
 
     const Catalogs catalogs(line, err);
     const std::size_t jobs = schemasServe ? workerCount(inputs) : 1;
+    // Sound schemas are read and checked once for every worker; the gate below is then moot.
+    const std::unique_ptr<SharedSchemas> shared =
+        schemasServe && jobs > 1 ? std::make_unique<SharedSchemas>(line, schemas, catalogs) : nullptr;
     // A document's own hints may bring in schemas of their own, which only the check finds
     // sound or not: then every worker checks everything.
-    const bool gated = jobs > 1 && !line.followHints && !schemas.empty();
+    const bool gated = jobs > 1 && !line.followHints && !schemas.empty() && !(shared && shared->isLoaded());
     // Room for the inputs the provisional workers validate while the gate loads.
     OrderedRunner runner(jobs, gated ? 256 * jobs : 0);
     std::vector<std::unique_ptr<Worker>> workers;
-    for (std::size_t w = 0; schemasServe && w < jobs; ++w)
+    for (std::size_t w = 0; schemasServe && w < jobs; ++w) {
         workers.push_back(std::make_unique<Worker>(line, schemas, catalogs, gated && w > 0));
+        if (shared)
+            shared->use(workers.back()->validator);
+    }
     Gate gate;
     // Validates again, on the calling thread, what provisional workers did before the gate
     // found the schemas unsound; made when first needed.

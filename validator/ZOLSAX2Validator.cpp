@@ -128,8 +128,10 @@ bool ZOLSAX2Validator::validateSource(const ZOLSAX2DocumentSource& source)
         ZSAX::XERCES_XML_EXCEPTION.log(*log, ZOLSAX2ReaderOwner::inProgressMessage());
         return false;
     }
-    const ZOLSAX2FlagScope scope(x.validating);
     const ZOLString& path = source.getPath();
+    if (!x.schemaSet.accepts(*log, {x.secureProcessing, x.protection, x.fullChecking, &x.resolver}, path))
+        return false;
+    const ZOLSAX2FlagScope scope(x.validating);
     // With schemas, the reader checks only them: the DTD takes a pass of its own.
     const bool dtdOnly = x.dtd.isOn() && !x.hasSchemas();
     if (!parsePass(source, dtdOnly))
@@ -159,23 +161,21 @@ bool ZOLSAX2Validator::parsePass(const ZOLSAX2DocumentSource& source, bool dtdPa
 {
     Extensions& x = *extensions;
     x.records.clearThrown();
-    ZOLSAX2AmplificationGuard& amplification = x.amplificationGuard;
     const ZOLString& path = source.getPath();
     bool measured = false;
     const ZOLSAX2ReaderOwner::Outcome outcome = x.owner.run([&] {
         prepareReader();
-        if (x.cache.isOn() && !dtdPass)
+        if (x.cache.isOn() && !dtdPass && x.schemaSet.sharedPool() == nullptr)
             x.cache.prepare(reader, errorHandler, path, x.schemas());
         x.entityGuard.reset();
         x.resolver.reset();
         x.documentElement.reset();
-        if (dtdPass)
-            x.dtd.beginPass(reader, x.cache.isOn() && !ZOLSAX2DtdCheck::mayHaveInternalSubset(source));
         measured = x.measuredInstalled;
-        // A named DTD may need a DOCTYPE the document does not have.
-        const std::unique_ptr<xercesc::InputSource> input = dtdPass ? x.dtd.open(source) : nullptr;
+        // A shared set's pool is locked: it takes no DTD.
+        const std::unique_ptr<xercesc::InputSource> input =
+            dtdPass ? x.dtd.startPass(reader, source, x.cache.isOn() && x.schemaSet.sharedPool() == nullptr) : nullptr;
         if (measured)
-            amplification.parse(reader, input ? *input : *source.open());
+            x.amplificationGuard.parse(reader, input ? *input : *source.open());
         else if (input)
             reader->parse(*input);
         else if (source.isFile())
@@ -185,29 +185,7 @@ bool ZOLSAX2Validator::parsePass(const ZOLSAX2DocumentSource& source, bool dtdPa
     });
     if (dtdPass)
         x.dtd.endPass(reader);
-    if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY && !x.records.hasThrown()) {
-        if (measured && amplification.isRefused())
-            amplification.logRefusal(*log);
-        else
-            ZSAX::XERCES_OUT_OF_MEMORY.log(*log);
-        return false;
-    }
-    if (!outcome) {
-        // The log's own exception, a SAX exception, and outside secure mode the schema
-        // reader's DOM exception reach the caller unchanged.
-        if (x.records.hasThrown() || outcome.failure == ZOLSAX2ReaderOwner::Failure::SAX_EXCEPTION ||
-            (outcome.failure == ZOLSAX2ReaderOwner::Failure::DOM_EXCEPTION && !x.secureProcessing))
-            outcome.rethrow();
-        ZSAX::XERCES_XML_EXCEPTION.log(*log, outcome.message);
-        return false;
-    }
-    if (measured && amplification.isRefused()) {
-        amplification.logRefusal(*log);
-        return false;
-    }
-    if (x.entityGuard.getRefusals() > 0 || x.resolver.getRefusals() > 0)
-        errorHandler->errorSeen = true;
-    return true;
+    return x.passSucceeded(outcome, measured, *log, *errorHandler);
 }
 
 void ZOLSAX2Validator::setDtdValidation(bool on, const ZOLString& dtdLocation)
@@ -237,6 +215,9 @@ void ZOLSAX2Validator::setSchemaCaching(bool on)
 bool ZOLSAX2Validator::loadSchemas()
 {
     Extensions& x = *extensions;
+    // A loaded set's grammars are sound and locked: nothing to load, nothing to drop.
+    if (x.schemaSet.sharedPool() != nullptr)
+        return true;
     const ZOLSAX2SchemaCache::Schemas schemas = x.schemas();
     bool relative = schemas.noNamespace && ZOLSAX2Locations::isRelative(schemas.noNamespaceLocation);
     for (const ZOLSAX2SchemaPairs::Pair& pair : schemas.pairs)
@@ -284,22 +265,36 @@ void ZOLSAX2Validator::setResolver(ZOLSAX2Resolver resolver, void* context)
     extensions->cache.requestDrop(reader, extensions->validating);
 }
 
+void ZOLSAX2Validator::setSchemaSet(const ZOLSAX2SchemaSet* set)
+{
+    if (set != nullptr)
+        ZOLSAX2SchemaSetUse::configure(*this, *set);
+    else
+        clearSchemas();
+    extensions->schemaSet.use(set);
+}
+
 void ZOLSAX2Validator::prepareReader()
 {
     Extensions& x = *extensions;
     // A measured reader lives on the amplification guard's memory, and a caching one loads its
     // schemas on its own, so a change of either mode takes a new reader; so does a resolver.
     const bool measure = x.secureProcessing || x.protection;
-    if (reader != nullptr && (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure ||
-                              x.cache.needsNewReader() || x.resolverInstalled != x.resolver.isSet()))
+    if (reader != nullptr &&
+        (x.secureInstalled != x.secureProcessing || x.measuredInstalled != measure || x.cache.needsNewReader() ||
+         x.resolverInstalled != x.resolver.isSet() || x.poolInstalled != x.wantedPool()))
         x.owner.discard();
     if (reader == nullptr) {
         // With both, the count passes every request on to the guard.
+        x.poolInstalled = x.wantedPool();
         reader = ZOLSAX2ReaderOwner::createValidatorReader(
             x.cache.memoryFor(measure ? static_cast<xercesc::MemoryManager*>(&x.amplificationGuard)
-                                      : xercesc::XMLPlatformUtils::fgMemoryManager));
+                                      : xercesc::XMLPlatformUtils::fgMemoryManager),
+            x.poolInstalled);
         reader->setErrorHandler(errorHandler);
         x.countExpansions();
+        // A shared set's grammars serve every document, as a cache's would.
+        reader->setFeature(xercesc::XMLUni::fgXercesUseCachedGrammarInParse, x.schemaSet.sharedPool() != nullptr);
         if (x.secureProcessing)
             x.entityGuard.install(reader);
         if (measure)
@@ -340,6 +335,6 @@ bool ZOLSAX2Validator::checkConfiguredSchemas(const ZOLString& path)
     context.followHints = x.followHints;
     context.path = path;
     context.secure = x.secureProcessing;
-    context.cached = x.cache.isLoaded();
+    context.cached = x.cache.isLoaded() || x.schemaSet.sharedPool() != nullptr;
     return x.check.check(reader, x.schemas(), context);
 }

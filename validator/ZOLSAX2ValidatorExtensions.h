@@ -12,11 +12,15 @@
 #include "ZOLSAX2DocumentElement.h"
 #include "ZOLSAX2DtdCheck.h"
 #include "ZOLSAX2EntityGuard.h"
+#include "ZOLSAX2ErrorHandler.h"
 #include "ZOLSAX2ReaderOwner.h"
 #include "ZOLSAX2RecordSwitch.h"
 #include "ZOLSAX2ResourceResolver.h"
 #include "ZOLSAX2SchemaCache.h"
 #include "ZOLSAX2SchemaCheck.h"
+#include "ZOLSAX2SchemaSetUse.h"
+
+#include <ZSAX.h>
 
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/XMLUni.hpp>
@@ -59,6 +63,7 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     // validation when busy, and the cached grammar goes.
     void schemasChanged(xercesc::SAX2XMLReader* reader)
     {
+        schemaSet.use(nullptr);
         if (reader != nullptr && !validating)
             setSchemaLocations(reader, schemas());
         else
@@ -73,6 +78,36 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
         const bool trusting = secureProcessing && resolver.isSet();
         entityGuard.setReaderCount(!trusting);
         amplificationGuard.setInternalSubsetExpansionLimit(trusting ? ZOLSAX2EntityGuard::EXPANSION_LIMIT : 0);
+    }
+
+    // After one parse of the validator's reader: logs how it failed and answers false, or
+    // answers true with the handler's flags telling the rest. The log's own exception, a SAX
+    // exception, and outside secure mode the schema reader's DOM exception reach the caller
+    // unchanged.
+    bool passSucceeded(const ZOLSAX2ReaderOwner::Outcome& outcome, bool measured, ZOLLog& log,
+                       ZOLSAX2ErrorHandler& handler)
+    {
+        if (outcome.failure == ZOLSAX2ReaderOwner::Failure::OUT_OF_MEMORY && !records.hasThrown()) {
+            if (measured && amplificationGuard.isRefused())
+                amplificationGuard.logRefusal(log);
+            else
+                ZSAX::XERCES_OUT_OF_MEMORY.log(log);
+            return false;
+        }
+        if (!outcome) {
+            if (records.hasThrown() || outcome.failure == ZOLSAX2ReaderOwner::Failure::SAX_EXCEPTION ||
+                (outcome.failure == ZOLSAX2ReaderOwner::Failure::DOM_EXCEPTION && !secureProcessing))
+                outcome.rethrow();
+            ZSAX::XERCES_XML_EXCEPTION.log(log, outcome.message);
+            return false;
+        }
+        if (measured && amplificationGuard.isRefused()) {
+            amplificationGuard.logRefusal(log);
+            return false;
+        }
+        if (entityGuard.getRefusals() > 0 || resolver.getRefusals() > 0)
+            handler.errorSeen = true;
+        return true;
     }
 
     // True when a schema is configured.
@@ -112,6 +147,19 @@ struct ZOLSAX2PARSER_LOCAL ZOLSAX2Validator::Extensions {
     ZOLSAX2SchemaCheck check;
     // DTD validation, when asked for.
     ZOLSAX2DtdCheck dtd;
+
+    // The shared schema set in use, if any.
+    ZOLSAX2SchemaSetUse schemaSet;
+    // The pool a schema set's loader loads into (null for any other validator), and the
+    // pool given to the current reader (null: its own).
+    xercesc::XMLGrammarPool* loadingPool = nullptr;
+    xercesc::XMLGrammarPool* poolInstalled = nullptr;
+    // The pool the next reader is made with: a loaded set's, shared, or the loader's.
+    xercesc::XMLGrammarPool* wantedPool() const noexcept
+    {
+        xercesc::XMLGrammarPool* shared = schemaSet.sharedPool();
+        return shared != nullptr ? shared : loadingPool;
+    }
 
     // Set while validate() runs: the log may call back into the validator meanwhile.
     bool validating = false;
