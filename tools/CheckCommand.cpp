@@ -31,6 +31,7 @@ struct Worker {
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
         parser.setLoadExternalDtd(line.loadDtd);
+        log.setExternalDtdRead(line.loadDtd);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(skippedEntity);
     }

@@ -125,8 +125,12 @@ void DiagnosticLog::addSkippedEntity(const char* name, const ZOLSAX2Parser& pars
     // The reader skips a reference to an entity it found no declaration of only when
     // declarations it did not read (the external DTD, an external parameter entity) may
     // hold one; an undeclared entity of a document without such is a fatal error instead.
+    const std::string undeclared =
+        (name[0] == '%' ? "parameter entity '" + std::string(name + 1) : "entity '" + std::string(name)) +
+        "' not expanded: neither the document nor its external DTD declares it";
     const std::string text =
-        name[0] == '%'
+        externalDtdRead ? undeclared
+        : name[0] == '%'
             ? "parameter entity '" + std::string(name + 1) +
                   "' not expanded: external DTD content is not read, so entities it declares are unknown"
             : "entity '" + std::string(name) +

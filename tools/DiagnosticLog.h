@@ -50,6 +50,9 @@ public:
     // parser's skipped-entity callback gives it), at parser's position. Call it from that
     // callback.
     void addSkippedEntity(const char* name, const ZOLSAX2Parser& parser);
+    // Whether the parser reads the external DTD (--load-dtd), which the skipped entities'
+    // warnings then no longer blame.
+    void setExternalDtdRead(bool read) { externalDtdRead = read; }
     // The code of a thrown catalogue message ("ZSAX_F0005"), or empty.
     static std::string codeOf(const ZOLException& exception);
 
@@ -73,6 +76,7 @@ public:
 
 private:
     std::vector<Record> records;
+    bool externalDtdRead = false;
 };
 
 } // namespace zolsax2

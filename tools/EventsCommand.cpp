@@ -92,6 +92,7 @@ int EventsCommand::run()
         ReaderLimits::apply(parser, line);
         parser.setNamespaceChecking(line.namespaces);
         parser.setLoadExternalDtd(line.loadDtd);
+        log.setExternalDtdRead(line.loadDtd);
         parser.setEncodingErrorLocation(true);
         parser.setSkippedEntityCallback(Sink::skippedEntity);
         const bool ok = input.parse(parser, log, in);

@@ -192,3 +192,16 @@ TEST(ToolValidate, DtdAloneOrBesideSchemasWithEveryWayOfRunning)
         EXPECT_EQ(runTool(with({"validate", "--dtd", "--schema", "", data + "note.xsd"}, files)).out, r.out) << jobs;
     }
 }
+
+TEST(ToolLoadDtd, TheExternalDtdsEntitiesAndDefaultsAndOnlyTheUndeclaredSkipped)
+{
+    const testsupport::WorkingDirectory root(sourceDir());
+    const std::string dir = data + "dtd/";
+    const std::string actual = transcript({
+        {"events", "--load-dtd", dir + "good.xml"},
+        {"check", dir + "undeclared.xml"},
+        {"check", "--load-dtd", dir + "undeclared.xml"},
+        {"count", "--load-dtd", "--secure", "--no-catalogs", dir + "good.xml"},
+    });
+    EXPECT_EQ(golden("load-dtd.txt", actual), actual);
+}
