@@ -5,10 +5,12 @@
 // directory, a change of the current directory and an assertion on ZOLException messages.
 
 #include <ZOLException.h>
+#include <ZOLFile.h>
 #include <ZOLLogEvent.h>
 #include <ZOLLogLocation.h>
 #include <ZOLMemoryLog.h>
 #include <ZOLSAX2Parser.h>
+#include <ZOLSAX2Validator.h>
 #include <ZOLString.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace testsupport {
 
@@ -105,6 +108,18 @@ inline std::string renderLocated(const ZOLMemoryLog& log, const std::string& bas
                std::to_string(where->getColumn()) + " " + ZOLLogEvent::levelName(where->getReportedLevel()) + "\n";
     }
     return out;
+}
+
+// "T" or "F" per document the validator validates, in order, then each record it logged
+// with its location data (system identifiers relative to base). Clears the log first.
+inline std::string validateEach(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::vector<std::string>& docs,
+                                const std::string& base)
+{
+    log.clear();
+    std::string answers;
+    for (const std::string& doc : docs)
+        answers += validator.validate(ZOLFile(doc.c_str())) ? "T" : "F";
+    return answers + "\n" + renderLocated(log, base);
 }
 
 // One line per record: LEVEL CODE text

@@ -45,11 +45,7 @@ struct Files {
     // "T" or "F" per document, then each record with its location data.
     std::string run(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::vector<std::string>& docs)
     {
-        log.clear();
-        std::string answers;
-        for (const std::string& doc : docs)
-            answers += validator.validate(ZOLFile(doc.c_str())) ? "T" : "F";
-        return answers + "\n" + testsupport::renderLocated(log, dir.getPath());
+        return testsupport::validateEach(validator, log, docs, dir.getPath());
     }
 };
 

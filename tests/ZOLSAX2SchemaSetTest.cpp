@@ -71,11 +71,7 @@ struct Configuration {
 // "T" or "F" per document, then each record with its location data.
 std::string run(ZOLSAX2Validator& validator, ZOLMemoryLog& log, Files& files)
 {
-    log.clear();
-    std::string answers;
-    for (const std::string& doc : files.documents())
-        answers += validator.validate(ZOLFile(doc.c_str())) ? "T" : "F";
-    return answers + "\n" + testsupport::renderLocated(log, files.dir.getPath());
+    return testsupport::validateEach(validator, log, files.documents(), files.dir.getPath());
 }
 
 } // namespace

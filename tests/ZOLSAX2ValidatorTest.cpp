@@ -65,11 +65,7 @@ struct Schemas {
     // "T" or "F" per document, in order, then each record with its location data.
     std::string run(ZOLSAX2Validator& validator, ZOLMemoryLog& log, const std::vector<std::string>& docs)
     {
-        log.clear();
-        std::string answers;
-        for (const std::string& doc : docs)
-            answers += validator.validate(ZOLFile(doc.c_str())) ? "T" : "F";
-        return answers + "\n" + testsupport::renderLocated(log, dir.getPath());
+        return testsupport::validateEach(validator, log, docs, dir.getPath());
     }
 };
 
