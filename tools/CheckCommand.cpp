@@ -7,8 +7,8 @@
 #include "InputFile.h"
 #include "InputList.h"
 #include "OrderedRunner.h"
+#include "ParserSetup.h"
 #include "Progress.h"
-#include "ReaderLimits.h"
 #include "ReportWriter.h"
 #include "SourceNames.h"
 
@@ -27,13 +27,7 @@ namespace {
 struct Worker {
     Worker(const CommandLine& line, const Catalogs& catalogs) : hook(catalogs, log)
     {
-        hook.install(parser);
-        ReaderLimits::apply(parser, line);
-        parser.setNamespaceChecking(line.namespaces);
-        parser.setLoadExternalDtd(line.loadDtd);
-        log.setExternalDtdRead(line.loadDtd);
-        parser.setEncodingErrorLocation(true);
-        parser.setSkippedEntityCallback(skippedEntity);
+        ParserSetup::apply(parser, log, hook, line, skippedEntity);
     }
     static void skippedEntity(void* worker, const char* name)
     {

@@ -8,8 +8,8 @@
 #include "InputFile.h"
 #include "InputList.h"
 #include "OrderedRunner.h"
+#include "ParserSetup.h"
 #include "Progress.h"
-#include "ReaderLimits.h"
 #include "ReportWriter.h"
 #include "SourceNames.h"
 
@@ -34,13 +34,7 @@ const char* const HEADER = "  elements attributes   characters    PIs     time m
 struct Worker {
     Worker(const CommandLine& line, const Catalogs& catalogs) : hook(catalogs, log)
     {
-        hook.install(parser);
-        ReaderLimits::apply(parser, line);
-        parser.setNamespaceChecking(line.namespaces);
-        parser.setLoadExternalDtd(line.loadDtd);
-        log.setExternalDtdRead(line.loadDtd);
-        parser.setEncodingErrorLocation(true);
-        parser.setSkippedEntityCallback(skippedEntity);
+        ParserSetup::apply(parser, log, hook, line, skippedEntity);
     }
     static void startElement(void* worker, const char* name, const char** attributes)
     {

@@ -8,7 +8,7 @@
 #include "EventWriter.h"
 #include "InputFile.h"
 #include "InputList.h"
-#include "ReaderLimits.h"
+#include "ParserSetup.h"
 
 #include <ZOLSAX2Parser.h>
 
@@ -88,13 +88,7 @@ int EventsCommand::run()
                              Sink::processingInstruction);
         sink.parser = &parser;
         writer.setParser(&parser);
-        hook.install(parser);
-        ReaderLimits::apply(parser, line);
-        parser.setNamespaceChecking(line.namespaces);
-        parser.setLoadExternalDtd(line.loadDtd);
-        log.setExternalDtdRead(line.loadDtd);
-        parser.setEncodingErrorLocation(true);
-        parser.setSkippedEntityCallback(Sink::skippedEntity);
+        ParserSetup::apply(parser, log, hook, line, Sink::skippedEntity);
         const bool ok = input.parse(parser, log, in);
         writer.finish();
         out.flush();
